@@ -1,0 +1,20 @@
+#pragma once
+// The ".map" file: the colour map as a one-frame GIF whose colour table holds every colour of
+// the map exactly, so that reading it back gives every pixel unchanged.
+
+#include "common/raster.h"
+#include "common/status.h"
+
+#include <string>
+
+namespace project {
+
+// Decodes the first frame of the GIF at `path` into a 24-bit raster of the frame's logical
+// screen size (pixels outside the frame image are the background colour, or black).
+common::Status readMapFile(const std::string& path, common::Raster& map);
+
+// Writes `map` as a one-frame GIF, atomically (the old file stays whole on failure). Fails with
+// a message when the map holds more than 256 distinct colours.
+common::Status writeMapFile(const std::string& path, const common::Raster& map);
+
+} // namespace project

@@ -1,0 +1,3 @@
+#include "common/helpers.h"
+#include <gtest/gtest.h>
+TEST(Placeholder, Builds) { EXPECT_EQ(common::stripExtension("a.b"), "a"); }

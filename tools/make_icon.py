@@ -1,0 +1,38 @@
+#!/usr/bin/env python3
+"""Draws the program's icon (a framed landscape with painted regions) as data/icons/qiv_zarim.png."""
+import struct
+import sys
+import zlib
+
+W, H = 128, 128
+
+
+def png(width, height, pixel):
+    raw = bytearray()
+    for y in range(height):
+        raw.append(0)
+        for x in range(width):
+            raw.extend(pixel(x, y))
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+
+def pixel(x, y):
+    if x < 6 or y < 6 or x >= W - 6 or y >= H - 6:
+        return (0x33, 0x00, 0x99)                      # frame
+    if (x - 88) ** 2 + (y - 34) ** 2 < 14 ** 2:
+        return (0xFF, 0xCC, 0x00)                      # sun, a painted region
+    hill = 84 + int(12 * ((x - 64) / 64.0) ** 2)
+    if y > hill:
+        if (x - 40) ** 2 / 900.0 + (y - 104) ** 2 / 144.0 < 1:
+            return (0xFF, 0x33, 0x66)                  # a second region on the hill
+        return (0x33, 0x99, 0x33)
+    return (0x99, 0xCC, 0xFF)                          # sky
+
+
+if __name__ == "__main__":
+    out = sys.argv[1] if len(sys.argv) > 1 else "data/icons/qiv_zarim.png"
+    with open(out, "wb") as f:
+        f.write(png(W, H, pixel))
