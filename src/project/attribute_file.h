@@ -9,14 +9,17 @@
 
 namespace project {
 
-// The file's bytes for `attrs`; sets attrs.rowCount to the number of colour lines.
+// The file's bytes for `attrs`; sets attrs.rowCount to the number of colour lines. A TAB or a
+// line break inside a value is written as one space, so every colour line has 51 fields.
 std::string attributeFileText(RegionAttributes& attrs);
 
-// Writes the file atomically and sets attrs.rowCount.
+// Writes the file atomically and sets attrs.rowCount (kept as it was when the write fails).
 common::Status writeAttributeFile(const std::string& path, RegionAttributes& attrs);
 
 // Parses the bytes of an attribute file (UTF-8 or UTF-16 by byte order mark, else
-// Windows-1251) into `attrs`, cleared first, and sets attrs.rowCount.
+// Windows-1251) into `attrs`, cleared first, and sets attrs.rowCount to the number of colour
+// lines, at most 200 (further colour lines are ignored). Lines end with CR LF, CR or LF; a final
+// line break does not start another line. An empty file gives rowCount 0 and no error.
 common::Status parseAttributeFile(const std::string& bytes, RegionAttributes& attrs);
 
 // Reads the file at `path` into `attrs`. On a read failure the table stays cleared.

@@ -9,12 +9,14 @@
 
 namespace project {
 
-// Decodes the first frame of the GIF at `path` into a 24-bit raster of the frame's logical
-// screen size (pixels outside the frame image are the background colour, or black).
+// Decodes the first frame of the GIF at `path` into a 24-bit raster of the file's logical
+// screen size; pixels outside the frame are black. A transparent index counts as its table
+// colour. On failure `map` is unchanged and the message names the file.
 common::Status readMapFile(const std::string& path, common::Raster& map);
 
 // Writes `map` as a one-frame GIF, atomically (the old file stays whole on failure). Fails with
-// a message when the map holds more than 256 distinct colours.
+// a message when the map is empty, holds more than 256 distinct colours or is wider or higher
+// than 65535 pixels.
 common::Status writeMapFile(const std::string& path, const common::Raster& map);
 
 } // namespace project

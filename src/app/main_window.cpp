@@ -1,0 +1,353 @@
+#include "app/main_window.h"
+
+#include "app/about_box.h"
+#include "app/window_registry.h"
+#include "common/file_io.h"
+#include "common/helpers.h"
+#include "project/image_area_widget.h"
+#include "project/palette.h"
+#include "project/project_loader_qt.h"
+#include "publish/publisher.h"
+#include "app/window_hooks_qt.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+namespace app {
+
+namespace {
+
+const char* const kTitle = "Qiv Zarim Editor";
+const char* const kHelpPage = "https://www.npmjs.com/search?q=qiv-zarim-editor";
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace
+
+TForm1::TForm1(const std::string& exeDir, QWidget* parent)
+    : QMainWindow(parent), m_exeDir(exeDir) {
+    setObjectName("Form1");
+    setWindowTitle(kTitle);
+
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName("ScrollBox1");
+    ScrollBox1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1 = new project::ImageArea;
+    ScrollBox1->setWidget(Image1);
+    setCentralWidget(ScrollBox1);
+    connect(Image1, &project::ImageArea::mousePressed, this, &TForm1::Image1MouseDown);
+    connect(Image1, &project::ImageArea::mouseMoved, this, &TForm1::Image1MouseMove);
+    connect(Image1, &project::ImageArea::mouseReleased, this, &TForm1::Image1MouseUp);
+    connect(Image1, &project::ImageArea::mouseLeft, this, &TForm1::Image1MouseLeave);
+
+    createMenus();
+    createStatusBar();
+
+    m_project.brushSize = 3;
+    m_drawing = false;
+    m_project.myAttrs.clearAll();
+    Readini1Click();
+
+    // Client area 861 x 527 below the menu bar, centred on the screen.
+    resize(861, 527 + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+TForm1::~TForm1() { Writeini1Click(); }
+
+void TForm1::createMenus() {
+    QMenu* file = menuBar()->addMenu("Файл");
+    Open1 = file->addAction("Открыть изображение", QKeySequence("Ctrl+O"), this, &TForm1::Open1Click);
+    file->addSeparator();
+    Save1 = file->addAction("Сохранить", QKeySequence("Ctrl+S"), this, &TForm1::Save1Click);
+    Saveas1 = file->addAction("Сохранить как", this, &TForm1::Saveas1Click);
+    N13 = file->addAction("Протестировать в браузере", QKeySequence("Ctrl+T"), this,
+                          &TForm1::N13Click);
+    file->addSeparator();
+    Exit1 = file->addAction("Выход", this, &TForm1::close);
+
+    QMenu* edit = menuBar()->addMenu("Редактирование");
+    Undo1 = edit->addAction("Отменить", QKeySequence("Ctrl+Z"), this, &TForm1::Undo1Click);
+    edit->addSeparator();
+    Clearmap1 = edit->addAction("Очистить карту", this, &TForm1::Clearmap1Click);
+
+    QMenu* view = menuBar()->addMenu("Режим просмотра");
+    m_views = new QActionGroup(this);
+    m_views->setExclusive(true);
+    Source1 = view->addAction("Исходное изображение");
+    Source1->setShortcut(QKeySequence("F5"));
+    Sourceandmask1 = view->addAction("Изображение + маска");
+    Sourceandmask1->setShortcut(QKeySequence("F6"));
+    Sourceandcurrentcolor1 = view->addAction("Изображение + текущий цвет");
+    Sourceandcurrentcolor1->setShortcut(QKeySequence("F7"));
+    for (QAction* a : {Source1, Sourceandmask1, Sourceandcurrentcolor1}) {
+        a->setCheckable(true);
+        m_views->addAction(a);
+    }
+    Sourceandmask1->setChecked(true);
+    connect(m_views, &QActionGroup::triggered, this, &TForm1::Updateview1Click);
+
+    QMenu* options = menuBar()->addMenu("Параметры");
+    N11 = options->addAction("Настройки экспорта медиа файлов", this,
+                             [] { hooks::showExportSettings(); });
+    N12 = options->addAction("Динамическая яркость", this, &TForm1::N12Click);
+
+    QMenu* windowsMenu = menuBar()->addMenu("Окна");
+    Palette1 = windowsMenu->addAction("Палитра", this, [] { hooks::showPalette(); });
+    Music1 = windowsMenu->addAction("Фоновая музыка", this, [] { hooks::showBackgroundMusic(); });
+
+    QMenu* help = menuBar()->addMenu("Помощь");
+    Help1 = help->addAction("Справка", this,
+                            [] { QDesktopServices::openUrl(QUrl(kHelpPage)); });
+    help->addSeparator();
+    About1 = help->addAction("О программе", this, [] {
+        if (windows().AboutBox)
+            windows().AboutBox->exec();
+    });
+}
+
+void TForm1::createStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(false);
+    const int widths[4] = {200, 200, 200, 30};
+    for (int i = 0; i < 4; ++i) {
+        m_panels[i] = new QLabel(bar);
+        m_panels[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        m_panels[i]->setMinimumWidth(widths[i]); // wider only when a font needs it
+        m_panels[i]->setAlignment(Qt::AlignCenter);
+        m_panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addWidget(m_panels[i]);
+    }
+}
+
+void TForm1::Readini1Click() { m_settings = readSettingsFile(settingsPath(), findOnPath("ffmpeg")); }
+
+void TForm1::Writeini1Click() {
+    if (m_settingsWritten)
+        return;
+    m_settingsWritten = true;
+    writeSettingsFile(settingsPath(), m_settings); // an unwritable file is silently skipped
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, whatever other windows are shown.
+    event->accept();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+void TForm1::showError(const std::string& message) {
+    QMessageBox::critical(this, kTitle, qs(message));
+}
+
+void TForm1::showInfo(const std::string& message) {
+    QMessageBox::information(this, kTitle, qs(message));
+}
+
+void TForm1::Open1Click() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, "Открыть изображение", QString(),
+        "Все поддерживаемые (*.jpg *.jpeg *.png *.gif);;Все файлы (*)"
+        ";;JPEG изображения (*.jpg *.jpeg);;PNG изображения (*.png);;GIF изображения (*.gif)");
+    if (path.isEmpty())
+        return;
+    openImage(path.toStdString());
+}
+
+bool TForm1::openImage(const std::string& path) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const project::OpenOutcome outcome = project::openProject(path, m_project);
+    QApplication::restoreOverrideCursor();
+    if (!outcome.status) {
+        showError(outcome.status.message());
+        return false;
+    }
+    Image1->setRaster(&m_project.displayImage);
+    m_panels[1]->setText(QString("Размеры изображения: %1x%2")
+                             .arg(m_project.imageWidth)
+                             .arg(m_project.imageHeight));
+    setWindowTitle(QString(kTitle) + " - " + qs(path));
+    m_editor.reset(m_project.colorMap);
+    m_drawing = false;
+    hooks::refreshAttributes();
+    hooks::loadBackgroundMusic(m_project.myAttrs);
+    composeView();
+    for (const std::string& message : outcome.errors)
+        showError(message);
+    for (const std::string& message : outcome.warnings)
+        showInfo(message);
+    return true;
+}
+
+void TForm1::composeView() {
+    if (!m_project.imageLoaded)
+        return;
+    composeRect(m_project.sourceImage.bounds());
+}
+
+void TForm1::composeRect(const common::PixelRect& rect) {
+    if (!m_project.imageLoaded || rect.isEmpty())
+        return;
+    project::composeView(m_project.sourceImage, m_project.colorMap, m_project.displayImage,
+                         m_project.view, m_project.currentColor, rect);
+    Image1->repaintRect(rect);
+}
+
+void TForm1::Updateview1Click(QAction* view) {
+    if (view == Source1)
+        m_project.view = project::View::Source;
+    else if (view == Sourceandcurrentcolor1)
+        m_project.view = project::View::SourceAndCurrentColor;
+    else
+        m_project.view = project::View::SourceAndMask;
+    composeView();
+}
+
+void TForm1::pickColor(int n) {
+    // Only the 200 palette colours can be chosen; the reverse lookup's extra colours pick 0.
+    if (n >= project::kPaletteSize)
+        n = 0;
+    if (!hooks::selectPaletteColor(n))
+        m_project.currentColor = n;
+}
+
+void TForm1::Image1MouseDown(int x, int y, Qt::MouseButton button) {
+    if (!m_project.imageLoaded)
+        return;
+    if (button == Qt::LeftButton) {
+        m_editor.beginStroke(m_project.currentColor, m_project.brushSize, x, y);
+        m_drawing = true;
+    } else if (button == Qt::RightButton) {
+        const int n = m_project.colorMap.contains(x, y)
+                          ? project::colorIndexOf(m_project.colorMap.pixel(x, y))
+                          : 0;
+        m_drawing = false;
+        pickColor(n);
+    }
+}
+
+void TForm1::Image1MouseMove(int x, int y, Qt::MouseButtons buttons) {
+    if (!m_project.imageLoaded)
+        return;
+    m_panels[0]->setText(QString("Текущие координаты: %1,%2").arg(x).arg(y));
+    const int under = m_project.colorMap.contains(x, y)
+                          ? project::colorIndexOf(m_project.colorMap.pixel(x, y))
+                          : 0;
+    m_panels[2]->setText(QString("Цвет под курсором: %1").arg(under));
+    if ((buttons & Qt::LeftButton) && m_drawing)
+        composeRect(m_editor.lineTo(m_project.colorMap, x, y));
+}
+
+void TForm1::Image1MouseUp(int, int, Qt::MouseButton) { m_drawing = false; }
+
+void TForm1::Image1MouseLeave() { m_panels[0]->clear(); }
+
+void TForm1::Undo1Click() {
+    if (!m_project.imageLoaded)
+        return;
+    m_editor.undo(m_project.colorMap);
+    if (!m_editor.strokes().empty())
+        QGuiApplication::clipboard()->setText(qs(m_editor.strokes()));
+    composeView();
+}
+
+void TForm1::Clearmap1Click() {
+    if (!m_project.imageLoaded)
+        return;
+    m_project.colorMap.fill(0);
+    composeView();
+}
+
+namespace {
+
+class DialogReporter : public publish::PublishReporter {
+public:
+    explicit DialogReporter(QWidget* parent) : m_parent(parent) {}
+    void info(const std::string& message) override {
+        QMessageBox::information(m_parent, kTitle, qs(message));
+    }
+    void error(const std::string& message) override {
+        QMessageBox::critical(m_parent, kTitle, qs(message));
+    }
+
+private:
+    QWidget* m_parent;
+};
+
+} // namespace
+
+bool TForm1::publish() {
+    publish::PublishOptions options;
+    options.templateDir = m_exeDir + "/template";
+    options.effect = hooks::effectSettings();
+    publish::PublishHooks publishHooks;
+    publishHooks.commitPendingEdits = [] { hooks::commitAttributes(); };
+    publishHooks.storeBackgroundMusic = [this] { hooks::storeBackgroundMusic(m_project.myAttrs); };
+    publishHooks.mediaPass = hooks::mediaPass(m_settings);
+    DialogReporter reporter(this);
+    return publish::publishProject(m_project, options, publishHooks, reporter);
+}
+
+void TForm1::Save1Click() { publish(); }
+
+void TForm1::Saveas1Click() {
+    if (!m_project.imageLoaded) {
+        showInfo("Нечего сохранять!");
+        return;
+    }
+    QString name = QFileDialog::getSaveFileName(
+        this, "Сохранить как", QString(),
+        "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);; All files (*.*)");
+    if (name.isEmpty())
+        return;
+    const QString upper = name.toUpper();
+    if (!upper.endsWith(".JPG") && !upper.endsWith(".JPEG"))
+        name += ".jpg";
+    const std::string target = name.toStdString();
+    if (target != m_project.imagePath) {
+        // The page shows the picture under its new name, so a failed copy must not pass.
+        if (common::Status s = common::copyFileBytes(m_project.imagePath, target); !s) {
+            showError(s.message());
+            return;
+        }
+    }
+    m_project.imagePath = target;
+    setWindowTitle(QString(kTitle) + " - " + name);
+    publish();
+}
+
+void TForm1::N13Click() {
+    if (!m_project.imageLoaded) {
+        showInfo("Нечего сохранять!");
+        return;
+    }
+    publish();
+    const std::string page = common::stripExtension(m_project.imagePath) + ".html";
+    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)));
+}
+
+void TForm1::N12Click() { hooks::showBrightness(); }
+
+void TForm1::showPaletteBeside() {
+    hooks::showPaletteAt(x() + frameGeometry().width() + 10, y());
+}
+
+} // namespace app

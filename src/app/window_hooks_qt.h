@@ -1,0 +1,45 @@
+#pragma once
+// The calls from one window into another, in one place. Each is safe while the window it
+// needs does not exist (single-window tests, headless publishing): it then does nothing or
+// gives the start value.
+
+#include "publish/brightness.h"
+
+#include <functional>
+
+namespace app {
+struct ExportSettings;
+}
+namespace project {
+class RegionAttributes;
+}
+namespace publish {
+class PublishReporter;
+}
+
+namespace app::hooks {
+
+void showPalette();
+void showPaletteAt(int x, int y);
+void showBackgroundMusic();
+void showExportSettings();
+void showBrightness();
+
+// The attribute window's refresh (N1Click) and store (N2Click).
+void refreshAttributes();
+void commitAttributes();
+
+// The palette window selects index n (committing and refreshing the attribute window).
+// False when there is no palette window.
+bool selectPaletteColor(int n);
+
+// The background music window's controls from / into the table's three trailing members.
+void loadBackgroundMusic(const project::RegionAttributes& attrs);
+void storeBackgroundMusic(project::RegionAttributes& attrs);
+
+publish::EffectSettings effectSettings();
+
+// The media conversion step of publishing; empty when there is none.
+std::function<void(publish::PublishReporter&)> mediaPass(const ExportSettings& settings);
+
+} // namespace app::hooks

@@ -1,0 +1,21 @@
+#pragma once
+// Decoding of JPEG, PNG and GIF pictures into 24-bit rasters (Qt's image readers).
+
+#include "common/raster.h"
+#include "common/status.h"
+
+#include <string>
+
+class QImage;
+
+namespace project {
+
+// Decodes the picture at `path`: by its extension (".JPG", ".JPEG", ".PNG", ".GIF", any case),
+// or by its content when the extension is none of these; the first frame of a GIF. Transparent
+// pixels are composed over white. On failure `picture` is left unchanged.
+common::Status decodePicture(const std::string& path, common::Raster& picture);
+
+// Conversion of a decoded QImage (any format) to a raster, transparent pixels over white.
+common::Raster rasterFromImage(const QImage& image);
+
+} // namespace project

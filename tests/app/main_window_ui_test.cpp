@@ -1,0 +1,218 @@
+#include "app/main_window.h"
+#include "project/image_area_widget.h"
+#include "project/map_file.h"
+#include "project/palette.h"
+#include "support/test_files.h"
+#include "support/widget_events.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+using app::TForm1;
+using testing_support::readFile;
+using testing_support::TempDir;
+using testing_support::writeFile;
+
+namespace {
+
+QStringList menuEntries(QMenuBar* bar) {
+    QStringList out;
+    for (QAction* menu : bar->actions()) {
+        out << "[" + menu->text() + "]";
+        for (QAction* item : menu->menu()->actions())
+            out << (item->isSeparator() ? QString("—")
+                                        : item->text() + (item->shortcut().isEmpty()
+                                                              ? QString()
+                                                              : " " + item->shortcut().toString()));
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MainWindow, StartsWithCaptionMenusAndStatusBar) {
+    TempDir dir;
+    TForm1 form(dir.path().string());
+    EXPECT_EQ(form.windowTitle(), "Qiv Zarim Editor");
+    EXPECT_EQ(form.size().width(), 861);
+    EXPECT_EQ(menuEntries(form.menuBar()),
+              (QStringList{"[Файл]", "Открыть изображение Ctrl+O", "—", "Сохранить Ctrl+S",
+                           "Сохранить как", "Протестировать в браузере Ctrl+T", "—", "Выход",
+                           "[Редактирование]", "Отменить Ctrl+Z", "—", "Очистить карту",
+                           "[Режим просмотра]", "Исходное изображение F5",
+                           "Изображение + маска F6", "Изображение + текущий цвет F7",
+                           "[Параметры]", "Настройки экспорта медиа файлов",
+                           "Динамическая яркость", "[Окна]", "Палитра", "Фоновая музыка",
+                           "[Помощь]", "Справка", "—", "О программе"}));
+    EXPECT_TRUE(form.Sourceandmask1->isChecked());
+    EXPECT_FALSE(form.Source1->isChecked());
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_NE(form.statusPanel(i), nullptr);
+        EXPECT_TRUE(form.statusPanel(i)->text().isEmpty());
+    }
+    EXPECT_GE(form.statusPanel(0)->minimumWidth(), 200);
+    EXPECT_EQ(form.statusPanel(3)->minimumWidth(), 30);
+    EXPECT_EQ(form.project().brushSize, 3);
+    EXPECT_EQ(form.project().currentColor, 0);
+}
+
+TEST(MainWindow, WritesTheSettingsFileWhenItGoes) {
+    TempDir dir;
+    const std::string ini = dir.file("Qiv_Zarim_Editor.ini");
+    writeFile(ini, "SOUND_CHANNELS=1\r\nVIDEO_BITRATE=1M\r\nVIDEO_BITRATE=2M\r\n");
+    {
+        auto form = std::make_unique<TForm1>(dir.path().string());
+        EXPECT_EQ(form->settings().soundChannels, 1);
+        form->settings().ffmpegPath = "/opt/ff";
+        form->close();
+    }
+    EXPECT_EQ(readFile(ini), "FFMPEG=/opt/ff\r\nSOUND_REWRITE=0\r\nSOUND_CHANNELS=1\r\n"
+                             "SOUND_BITRATE=128k\r\nVIDEO_REWRITE=0\r\nVIDEO_BITRATE=2M\r\n");
+}
+
+TEST(MainWindow, SavingWithoutAPictureSaysSo) {
+    TempDir dir;
+    TForm1 form(dir.path().string());
+    testing_support::MessageBoxCatcher boxes;
+    form.Save1->trigger();
+    form.Saveas1->trigger();
+    form.N13->trigger();
+    EXPECT_EQ(boxes.texts,
+              (QStringList{"Нечего сохранять!", "Нечего сохранять!", "Нечего сохранять!"}));
+}
+
+// The map editor through real mouse events on the image area.
+class MapEditorWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        picture = dir.file("scene.png");
+        QImage image(60, 40, QImage::Format_RGB888);
+        image.fill(QColor(200, 200, 200));
+        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        std::filesystem::create_directory(dir.path() / "template");
+        writeFile(dir.file("template/index.html"), "<p>[NAME]</p>\r\n");
+        writeFile(dir.file("template/index.js"), "var C=new Array();\r\n[DATA][EFFECT]");
+        writeFile(dir.file("template/qiv_zarim.css"), "body{}");
+        form = std::make_unique<TForm1>(dir.path().string());
+        ASSERT_TRUE(form->openImage(picture));
+        area = form->imageArea();
+    }
+    common::Rgb mapAt(int x, int y) { return form->project().colorMap.pixel(x, y); }
+
+    TempDir dir;
+    std::string picture;
+    std::unique_ptr<TForm1> form;
+    QWidget* area = nullptr;
+};
+
+TEST_F(MapEditorWindow, OpeningShowsSizeAndPathAndABlackMap) {
+    EXPECT_EQ(form->windowTitle(), QString::fromStdString("Qiv Zarim Editor - " + picture));
+    EXPECT_EQ(form->statusPanel(1)->text(), "Размеры изображения: 60x40");
+    EXPECT_EQ(form->project().colorMap, common::Raster(60, 40));
+    EXPECT_EQ(area->size(), QSize(60, 40));
+}
+
+TEST_F(MapEditorWindow, PaintsUndoesAndCopiesTheLog) {
+    form->project().currentColor = 12;
+    testing_support::drag(area, {{5, 5}, {20, 5}});
+    form->project().currentColor = 40;
+    form->project().brushSize = 1;
+    testing_support::drag(area, {{5, 20}, {5, 30}});
+    EXPECT_EQ(mapAt(12, 5), project::paletteColors[12]);
+    EXPECT_EQ(mapAt(12, 6), project::paletteColors[12]); // width 3
+    EXPECT_EQ(mapAt(5, 25), project::paletteColors[40]);
+    EXPECT_EQ(mapAt(6, 25), 0u); // width 1
+    EXPECT_EQ(form->statusPanel(0)->text(), "Текущие координаты: 5,30");
+
+    form->Undo1->trigger();
+    EXPECT_EQ(mapAt(5, 25), 0u);
+    EXPECT_EQ(mapAt(12, 5), project::paletteColors[12]);
+    EXPECT_EQ(QApplication::clipboard()->text(), "* 12 3 5 5 20 5 ");
+    form->Undo1->trigger();
+    EXPECT_EQ(form->project().colorMap, common::Raster(60, 40));
+}
+
+TEST_F(MapEditorWindow, ClearThenUndoBringsTheEarlierStrokesBack) {
+    form->project().currentColor = 7;
+    testing_support::drag(area, {{5, 5}, {30, 5}});
+    testing_support::drag(area, {{5, 15}, {30, 15}});
+    form->Clearmap1->trigger();
+    EXPECT_EQ(form->project().colorMap, common::Raster(60, 40));
+    form->Undo1->trigger();
+    EXPECT_EQ(mapAt(20, 5), project::paletteColors[7]);
+    EXPECT_EQ(mapAt(20, 15), 0u);
+}
+
+TEST_F(MapEditorWindow, DragPastTheEdgeIsClippedAndLogged) {
+    form->project().currentColor = 3;
+    testing_support::drag(area, {{50, 10}, {90, 10}});
+    EXPECT_EQ(mapAt(59, 10), project::paletteColors[3]);
+    EXPECT_NE(form->mapEditor().strokes().find("90 10 "), std::string::npos);
+}
+
+TEST_F(MapEditorWindow, RightClickPicksTheColourUnderThePointer) {
+    form->project().currentColor = 150;
+    testing_support::drag(area, {{10, 10}, {12, 10}});
+    form->project().currentColor = 0;
+    testing_support::mousePress(area, {11, 10}, Qt::RightButton);
+    EXPECT_EQ(form->project().currentColor, 150);
+    testing_support::mousePress(area, {40, 30}, Qt::RightButton);
+    EXPECT_EQ(form->project().currentColor, 0);
+    testing_support::mouseMove(area, {11, 10}, Qt::NoButton);
+    EXPECT_EQ(form->statusPanel(2)->text(), "Цвет под курсором: 150");
+}
+
+TEST_F(MapEditorWindow, SavingAndReopeningBringsTheMapBack) {
+    form->project().currentColor = 25;
+    testing_support::drag(area, {{5, 5}, {40, 30}});
+    const common::Raster painted = form->project().colorMap;
+    {
+        testing_support::MessageBoxCatcher boxes;
+        form->Save1->trigger();
+        ASSERT_FALSE(boxes.texts.isEmpty());
+        EXPECT_EQ(boxes.texts.last(), "Данные сохранены!") << boxes.texts.join("\n").toStdString();
+    }
+    form->Clearmap1->trigger();
+    ASSERT_TRUE(form->openImage(picture));
+    EXPECT_EQ(form->project().colorMap, painted);
+    EXPECT_EQ(form->mapEditor().strokes(), "");
+}
+
+TEST_F(MapEditorWindow, AnUndecodablePictureKeepsTheOpenProject) {
+    writeFile(dir.file("broken.jpg"), "not a picture");
+    testing_support::MessageBoxCatcher boxes;
+    EXPECT_FALSE(form->openImage(dir.file("broken.jpg")));
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(form->project().imagePath, picture);
+    EXPECT_EQ(form->windowTitle(), QString::fromStdString("Qiv Zarim Editor - " + picture));
+}
+
+TEST_F(MapEditorWindow, AMapOfAnotherSizeIsFittedAndTheUserTold) {
+    common::Raster small(30, 50);
+    small.fill(project::paletteColors[9]);
+    ASSERT_TRUE(project::writeMapFile(dir.file("scene.map"), small).ok());
+    testing_support::MessageBoxCatcher boxes;
+    ASSERT_TRUE(form->openImage(picture));
+    EXPECT_EQ(boxes.texts.size(), 1);
+    EXPECT_EQ(form->project().colorMap.width(), 60);
+    EXPECT_EQ(form->project().colorMap.height(), 40);
+    EXPECT_EQ(mapAt(29, 39), project::paletteColors[9]);
+    EXPECT_EQ(mapAt(30, 0), 0u);
+}
+
+TEST_F(MapEditorWindow, MovingBeforeAnyPictureChangesNothing) {
+    TForm1 fresh(dir.path().string());
+    testing_support::mouseMove(fresh.imageArea(), {3, 3}, Qt::NoButton);
+    EXPECT_TRUE(fresh.statusPanel(0)->text().isEmpty());
+    fresh.Source1->trigger();
+    EXPECT_TRUE(fresh.project().displayImage.isEmpty());
+}
