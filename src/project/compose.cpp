@@ -22,6 +22,22 @@ inline bool chunkIsBlack(const uint8_t* m) {
     return (w[0] | w[1] | w[2]) == 0;
 }
 
+// One bit per byte of a 64-bit word: set where the byte is not zero.
+inline unsigned nonZeroBytes(uint64_t w) {
+    const uint64_t high = (((w & kLow7) + kLow7) | w) & ~kLow7;
+    return unsigned(((high >> 7) * 0x0102040810204080ULL) >> 56);
+}
+
+// True when none of the chunk's eight pixels is black (the inside of a region).
+inline bool allPixelsSet(const uint8_t* m) {
+    uint64_t w[3];
+    std::memcpy(w, m, 24);
+    const std::uint32_t bytes =
+        nonZeroBytes(w[0]) | (nonZeroBytes(w[1]) << 8) | (nonZeroBytes(w[2]) << 16);
+    const std::uint32_t pixels = bytes | (bytes >> 1) | (bytes >> 2);
+    return (pixels & 0x249249u) == 0x249249u;
+}
+
 // Per-byte (a + b) / 2 rounded down, eight bytes at a time.
 inline void averageChunk(const uint8_t* s, const uint8_t* m, uint8_t* d) {
     uint64_t a[3], b[3];
@@ -46,9 +62,11 @@ void maskRow(const uint8_t* s, const uint8_t* m, uint8_t* d, int n) {
             continue;
         }
         averageChunk(s, m, d);
-        for (int i = 0; i < 24; i += 3)
-            if ((m[i] | m[i + 1] | m[i + 2]) == 0)
-                std::memcpy(d + i, s + i, 3);
+        if (!allPixelsSet(m)) {
+            for (int i = 0; i < 24; i += 3)
+                if ((m[i] | m[i + 1] | m[i + 2]) == 0)
+                    std::memcpy(d + i, s + i, 3);
+        }
     }
     for (; x < n; ++x, s += 3, m += 3, d += 3) {
         if (m[0] | m[1] | m[2])
