@@ -1,6 +1,9 @@
+#include "project/project_state.h"
 #include "project/region_attributes.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 // Inside the namespace so that the field name link is found before POSIX link().
 namespace project {
@@ -66,3 +69,17 @@ TEST(RegionAttributes, ShowDefaultsFillsStylesOfThatCellOnly) {
 }
 
 } // namespace project
+
+TEST(ProjectFileNames, FollowThePictureInItsOwnFolder) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"/pics/beach.jpg", "/pics/beach.map", "/pics/beach.zarm"},
+        {"/pics/a.b.jpg", "/pics/a.b.map", "/pics/a.b.zarm"},
+        {"/pics/photo", "/pics/photo.map", "/pics/photo.zarm"},
+        {"/my.pics/photo", "/my.pics/photo.map", "/my.pics/photo.zarm"},
+        {"beach.png", "beach.map", "beach.zarm"},
+    };
+    for (const auto& [picture, map, attributes] : cases) {
+        EXPECT_EQ(project::mapFilePath(picture), map);
+        EXPECT_EQ(project::attributeFilePath(picture), attributes);
+    }
+}
