@@ -103,7 +103,8 @@ int runHeadlessPublish(int argc, char** argv) {
     options.templateDir = exeDir + "/template";
     options.effect = effect;
     publish::PublishHooks publishHooks;
-    publishHooks.mediaPass = hooks::mediaPass(settings);
+    publishHooks.mediaPass = hooks::mediaPass(
+        settings, state, [&reporter](const std::string& line) { reporter.progress(line); });
     return publish::publishProject(state, options, publishHooks, reporter) ? 0 : 1;
 }
 

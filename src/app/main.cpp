@@ -4,7 +4,10 @@
 #include "app/main_window.h"
 #include "app/signal_quit_qt.h"
 #include "app/window_registry.h"
+#include "editors/attribute_window.h"
+#include "editors/palette_window.h"
 #include "publish/effect_window.h"
+#include "publish/export_settings_window.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,6 +20,15 @@
 #include <memory>
 
 namespace {
+
+// Forgets the registered windows when it goes; declared after the windows' owners, so that no
+// window can reach another through the registry while they are destroyed.
+struct WindowsReset {
+    WindowsReset() = default;
+    WindowsReset(const WindowsReset&) = delete;
+    WindowsReset& operator=(const WindowsReset&) = delete;
+    ~WindowsReset() { app::windows() = app::Windows{}; }
+};
 
 // Shows an error that escapes from an event handler in the standard error box, then goes on.
 class Application : public QApplication {
@@ -52,12 +64,25 @@ int main(int argc, char** argv) {
     try {
         const std::string exeDir = QApplication::applicationDirPath().toStdString();
         app::Windows& w = app::windows();
+        std::unique_ptr<app::TForm1> form1;
+        std::unique_ptr<app::TAboutBox> aboutBox;
+        std::unique_ptr<editors::TForm4> form4;
+        std::unique_ptr<editors::TForm8> form8;
+        std::unique_ptr<publish::TForm10> form10;
+        std::unique_ptr<publish::TForm11> form11;
+        const WindowsReset windowsReset;
         // Created in a fixed order; the main window reads the settings before the others exist.
-        auto form1 = std::make_unique<app::TForm1>(exeDir);
+        form1 = std::make_unique<app::TForm1>(exeDir);
         w.Form1 = form1.get();
-        auto aboutBox = std::make_unique<app::TAboutBox>(form1.get());
+        aboutBox = std::make_unique<app::TAboutBox>(form1.get());
         w.AboutBox = aboutBox.get();
-        auto form11 = std::make_unique<publish::TForm11>(form1.get());
+        form4 = std::make_unique<editors::TForm4>(form1->project(), form1.get());
+        w.Form4 = form4.get();
+        form8 = std::make_unique<editors::TForm8>(form1->project(), form1.get());
+        w.Form8 = form8.get();
+        form10 = std::make_unique<publish::TForm10>(form1->settings(), form1.get());
+        w.Form10 = form10.get();
+        form11 = std::make_unique<publish::TForm11>(form1.get());
         w.Form11 = form11.get();
 
         form1->show();
@@ -71,9 +96,7 @@ int main(int argc, char** argv) {
             if (QFile::exists(QString::fromStdString(sample)))
                 form1->openImage(sample);
         }
-        const int code = QApplication::exec();
-        w = app::Windows{};
-        return code;
+        return QApplication::exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "Qiv Zarim Editor", QString::fromUtf8(e.what()));
         return 1;

@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -301,7 +302,7 @@ bool TForm1::publish() {
     publish::PublishHooks publishHooks;
     publishHooks.commitPendingEdits = [] { hooks::commitAttributes(); };
     publishHooks.storeBackgroundMusic = [this] { hooks::storeBackgroundMusic(m_project.myAttrs); };
-    publishHooks.mediaPass = hooks::mediaPass(m_settings);
+    publishHooks.mediaPass = hooks::mediaPass(m_settings, m_project);
     DialogReporter reporter(this);
     return publish::publishProject(m_project, options, publishHooks, reporter);
 }
@@ -313,35 +314,49 @@ void TForm1::Saveas1Click() {
         showInfo("Нечего сохранять!");
         return;
     }
-    QString name = QFileDialog::getSaveFileName(
-        this, "Сохранить как", QString(),
+    const QString name = QFileDialog::getSaveFileName(
+        this, "Сохранить как", QFileInfo(qs(m_project.imagePath)).absolutePath(),
         "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);; All files (*.*)");
     if (name.isEmpty())
         return;
+    saveAs(name.toStdString());
+}
+
+bool TForm1::saveAs(const std::string& chosenName) {
+    if (!m_project.imageLoaded) {
+        showInfo("Нечего сохранять!");
+        return false;
+    }
+    QString name = qs(chosenName);
     const QString upper = name.toUpper();
     if (!upper.endsWith(".JPG") && !upper.endsWith(".JPEG"))
         name += ".jpg";
     const std::string target = name.toStdString();
     if (target != m_project.imagePath) {
-        // The page shows the picture under its new name, so a failed copy must not pass.
+        // The picture is copied as it is, whatever its format. The page shows it under its new
+        // name, so a failed copy must not pass for a saved project.
         if (common::Status s = common::copyFileBytes(m_project.imagePath, target); !s) {
             showError(s.message());
-            return;
+            return false;
         }
     }
     m_project.imagePath = target;
     setWindowTitle(QString(kTitle) + " - " + name);
-    publish();
+    return publish();
 }
 
 void TForm1::N13Click() {
+    // Without a picture there is no page to open.
     if (!m_project.imageLoaded) {
         showInfo("Нечего сохранять!");
         return;
     }
     publish();
-    const std::string page = common::stripExtension(m_project.imagePath) + ".html";
-    QDesktopServices::openUrl(QUrl::fromLocalFile(qs(page)));
+    // The page just written (whether the browser opens is not examined). Named as the
+    // publisher names it, so a dot in a folder name cannot lead elsewhere.
+    const std::string page = publish::pageFolderOf(m_project.imagePath) + "/" +
+                             publish::pageNameOf(m_project.imagePath) + ".html";
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(qs(page)).absoluteFilePath()));
 }
 
 void TForm1::N12Click() { hooks::showBrightness(); }

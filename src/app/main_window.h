@@ -41,6 +41,11 @@ public:
     bool openImage(const std::string& path);
     // Recomposes the whole picture for the selected view and repaints it.
     void composeView();
+    // "Сохранить как" after its file dialog: `chosenName` gets ".jpg" unless it ends in
+    // ".jpg"/".jpeg" (any case), the picture file is copied there byte for byte and becomes
+    // the project's picture, and the project is published under the new name. False when
+    // nothing is open, the copy failed (reported) or publishing did not run to its end.
+    bool saveAs(const std::string& chosenName);
 
     // Handlers.
     void Open1Click();

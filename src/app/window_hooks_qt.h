@@ -6,12 +6,14 @@
 #include "publish/brightness.h"
 
 #include <functional>
+#include <string>
 
 namespace app {
 struct ExportSettings;
 }
 namespace project {
 class RegionAttributes;
+struct ProjectState;
 }
 namespace publish {
 class PublishReporter;
@@ -39,7 +41,11 @@ void storeBackgroundMusic(project::RegionAttributes& attrs);
 
 publish::EffectSettings effectSettings();
 
-// The media conversion step of publishing; empty when there is none.
-std::function<void(publish::PublishReporter&)> mediaPass(const ExportSettings& settings);
+// The media conversion step of publishing for the project in `state` (read when the step
+// runs), with a copy of `settings`. Over the main window it shows a progress dialog; without
+// one, each converter run is announced through `progressLine` (may be empty).
+std::function<void(publish::PublishReporter&)>
+mediaPass(const ExportSettings& settings, const project::ProjectState& state,
+          std::function<void(const std::string&)> progressLine = {});
 
 } // namespace app::hooks

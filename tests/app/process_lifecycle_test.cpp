@@ -43,7 +43,7 @@ TEST(ProgramLifecycle, RelocatedCopyWritesItsSettingsOnTermination) {
         fs::copy_file(exe, dir.path() / "qiv-zarim-editor");
         const std::string ini = dir.file("Qiv_Zarim_Editor.ini");
         testing_support::writeFile(ini,
-                                   "SOUND_CHANNELS=1\r\nVIDEO_BITRATE=1M\r\nVIDEO_BITRATE=2M\r\n");
+                                   "SOUND_CHANNELS=1\r\nVIDEO_BITRATE=384k\r\nVIDEO_BITRATE=768k\r\n");
 
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
@@ -69,7 +69,7 @@ TEST(ProgramLifecycle, RelocatedCopyWritesItsSettingsOnTermination) {
         EXPECT_EQ(code, 0) << "signal " << sig;
         EXPECT_EQ(testing_support::readFile(ini),
                   "FFMPEG=\r\nSOUND_REWRITE=0\r\nSOUND_CHANNELS=1\r\nSOUND_BITRATE=128k\r\n"
-                  "VIDEO_REWRITE=0\r\nVIDEO_BITRATE=2M\r\n")
+                  "VIDEO_REWRITE=0\r\nVIDEO_BITRATE=768k\r\n")
             << "signal " << sig;
     }
 }
