@@ -57,8 +57,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Qiv Zarim Editor");
     QApplication::setApplicationDisplayName("Qiv Zarim Editor");
     QApplication::setWindowIcon(QIcon(":/icons/qiv_zarim.png"));
-    if (QFontDatabase::families().contains("Tahoma"))
-        QApplication::setFont(QFont("Tahoma", 8));
+    // The windows' fixed layouts are measured for an 8-point font: Tahoma where installed,
+    // otherwise the desktop's own family at that size.
+    QFont font = QFontDatabase::families().contains("Tahoma") ? QFont("Tahoma") : QFont();
+    font.setPointSize(8);
+    QApplication::setFont(font);
     app::quitOnTerminationSignals();
 
     try {
