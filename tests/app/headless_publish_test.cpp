@@ -3,51 +3,17 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
-struct EditorRun {
-    int exitCode = -1;
-    std::string out, err;
-};
+using testing_support::ProgramRun;
 
-EditorRun runEditor(const std::vector<std::string>& args, const testing_support::TempDir& dir) {
-    const std::string exe = QZ_BINARY_DIR "/qiv-zarim-editor";
-    std::vector<std::string> all{exe};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string outPath = dir.file("stdout.txt"), errPath = dir.file("stderr.txt");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    pid_t pid = 0;
-    EditorRun run;
-    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = testing_support::readFile(outPath);
-    run.err = testing_support::readFile(errPath);
-    return run;
+ProgramRun runEditor(const std::vector<std::string>& args, const testing_support::TempDir& dir) {
+    return testing_support::runProgram(QZ_BINARY_DIR "/qiv-zarim-editor", args,
+                                       dir.path().string());
 }
 
 class HeadlessPublish : public ::testing::Test {
@@ -65,7 +31,7 @@ protected:
 } // namespace
 
 TEST_F(HeadlessPublish, PublishesTheSampleProject) {
-    const EditorRun run = runEditor({"--publish", dir.file("sample.png")}, dir);
+    const ProgramRun run = runEditor({"--publish", dir.file("sample.png")}, dir);
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "Данные сохранены!\n");
     for (const char* name : {"sample.html", "zarm_sample.js", "qiv_zarim.css"})
@@ -77,7 +43,7 @@ TEST_F(HeadlessPublish, PublishesTheSampleProject) {
 }
 
 TEST_F(HeadlessPublish, EffectOptions) {
-    EditorRun run = runEditor({"--publish", dir.file("sample.png"), "--effect-grid", "30x10",
+    ProgramRun run = runEditor({"--publish", dir.file("sample.png"), "--effect-grid", "30x10",
                          "--effect-depth", "4"},
                         dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -101,7 +67,7 @@ TEST_F(HeadlessPublish, FailuresExitNonZero) {
         {{"--publish", dir.file("sample.png"), "--bogus"}, 2},
     };
     for (const auto& [args, code] : cases) {
-        const EditorRun run = runEditor(args, dir);
+        const ProgramRun run = runEditor(args, dir);
         EXPECT_EQ(run.exitCode, code) << args.back();
         EXPECT_FALSE(run.err.empty());
         EXPECT_EQ(run.out, "");
@@ -110,7 +76,7 @@ TEST_F(HeadlessPublish, FailuresExitNonZero) {
 
 TEST_F(HeadlessPublish, ReportsAnUnwritableFolderOnStderr) {
     std::filesystem::create_directory(dir.path() / "sample.html"); // the page cannot be created
-    const EditorRun run = runEditor({"--publish", dir.file("sample.png")}, dir);
+    const ProgramRun run = runEditor({"--publish", dir.file("sample.png")}, dir);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("sample.html"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");

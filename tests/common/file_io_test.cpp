@@ -15,28 +15,8 @@ namespace {
 
 using testing_support::readFile;
 using testing_support::TempDir;
+using testing_support::FileSizeLimit;
 using testing_support::writeFile;
-
-// Makes every write past `bytes` into any file fail with EFBIG while alive: a failing disk
-// that works even for root, for whom read-only folders are writable.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limited = m_old;
-        limited.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-  private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 std::vector<std::string> filesIn(const TempDir& dir) {
     std::vector<std::string> names;

@@ -10,16 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -30,27 +25,14 @@ const char* const kFfmpeg = "/usr/bin/ffmpeg";
 const char* const kFfprobe = "/usr/bin/ffprobe";
 const std::string kEditor = QZ_BINARY_DIR "/qiv-zarim-editor";
 
-// Runs `program` with `args`, its standard output and error going to `outputFile`; the exit
+// Runs `program` with `args`, its standard output and error written to `outputFile`; the exit
 // status, or -1.
 int runTo(const std::string& program, const std::vector<std::string>& args,
           const std::string& outputFile) {
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
+    const auto run = testing_support::runProgram(program, args,
+                                                 fs::path(outputFile).parent_path().string());
+    testing_support::writeFile(outputFile, run.out + run.err);
+    return run.exitCode;
 }
 
 // What ffprobe says about a file: "format" and, per stream type, the codec name.

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <vector>
 
 namespace testing_support {
 
@@ -24,5 +26,30 @@ private:
 
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+
+// Makes every write past `bytes` into any file fail with EFBIG while alive: a failing disk
+// that works even for root, for whom read-only folders are writable.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+struct ProgramRun {
+    int exitCode = -1; // -1 when it could not be started or did not exit normally
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+// Runs `program` with `args` as one argument each (no shell), standard input from /dev/null,
+// and waits for it. Its output goes through files in `workDir`.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& workDir);
 
 } // namespace testing_support
