@@ -52,7 +52,14 @@ common::PixelRect segmentBounds(const common::PixelRect& bounds, int x0, int y0,
 
 common::PixelRect paintSegment(common::Raster& map, int x0, int y0, int x1, int y1, int width,
                                common::Rgb color) {
-    width = std::max(width, 1);
+    // Far beyond any picture, points are pulled in so that the 128-bit distance arithmetic
+    // below cannot overflow; a pointer never gets that far from the map.
+    constexpr int kFar = 1 << 29;
+    x0 = std::clamp(x0, -kFar, kFar);
+    y0 = std::clamp(y0, -kFar, kFar);
+    x1 = std::clamp(x1, -kFar, kFar);
+    y1 = std::clamp(y1, -kFar, kFar);
+    width = std::clamp(width, 1, 1 << 16);
     const common::PixelRect box = segmentBounds(map.bounds(), x0, y0, x1, y1, width);
     if (box.isEmpty())
         return box;
