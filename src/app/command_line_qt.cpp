@@ -2,6 +2,7 @@
 
 #include "app/settings.h"
 #include "app/window_hooks_qt.h"
+#include "editors/music_volume.h"
 #include "project/project_loader_qt.h"
 #include "publish/publisher.h"
 
@@ -98,6 +99,10 @@ int runHeadlessPublish(int argc, char** argv) {
         reporter.error(message);
     for (const std::string& message : opened.warnings)
         reporter.error(message);
+    // The background values as a fresh program's background music window would leave them after
+    // opening the picture and saving it: the volume limited and set on the slider's hundredths,
+    // the loop flag "1" or "0".
+    editors::settleBackgroundMusic(state.myAttrs);
 
     publish::PublishOptions options;
     options.templateDir = exeDir + "/template";

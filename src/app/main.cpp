@@ -5,6 +5,7 @@
 #include "app/signal_quit_qt.h"
 #include "app/window_registry.h"
 #include "editors/attribute_window.h"
+#include "editors/background_music_window.h"
 #include "editors/palette_window.h"
 #include "publish/effect_window.h"
 #include "publish/export_settings_window.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv) {
         std::unique_ptr<app::TAboutBox> aboutBox;
         std::unique_ptr<editors::TForm4> form4;
         std::unique_ptr<editors::TForm8> form8;
+        std::unique_ptr<editors::TForm9> form9;
         std::unique_ptr<publish::TForm10> form10;
         std::unique_ptr<publish::TForm11> form11;
         const WindowsReset windowsReset;
@@ -83,6 +85,8 @@ int main(int argc, char** argv) {
         w.Form4 = form4.get();
         form8 = std::make_unique<editors::TForm8>(form1->project(), form1.get());
         w.Form8 = form8.get();
+        form9 = std::make_unique<editors::TForm9>(form1->project(), form1.get());
+        w.Form9 = form9.get();
         form10 = std::make_unique<publish::TForm10>(form1->settings(), form1.get());
         w.Form10 = form10.get();
         form11 = std::make_unique<publish::TForm11>(form1.get());

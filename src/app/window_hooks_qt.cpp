@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "app/window_registry.h"
 #include "editors/attribute_window.h"
+#include "editors/background_music_window.h"
 #include "editors/palette_window.h"
 #include "project/project_state.h"
 #include "project/region_attributes.h"
@@ -29,7 +30,10 @@ void showPaletteAt(int x, int y) {
     }
 }
 
-void showBackgroundMusic() {}
+void showBackgroundMusic() {
+    if (windows().Form9)
+        windows().Form9->exec();
+}
 
 void showExportSettings() {
     if (windows().Form10)
@@ -58,9 +62,15 @@ bool selectPaletteColor(int n) {
     return true;
 }
 
-void loadBackgroundMusic(const project::RegionAttributes&) {}
+void loadBackgroundMusic(const project::RegionAttributes& attrs) {
+    if (windows().Form9)
+        windows().Form9->loadBackgroundMusic(attrs);
+}
 
-void storeBackgroundMusic(project::RegionAttributes&) {}
+void storeBackgroundMusic(project::RegionAttributes& attrs) {
+    if (windows().Form9)
+        windows().Form9->storeBackgroundMusic(attrs);
+}
 
 publish::EffectSettings effectSettings() {
     if (windows().Form11)

@@ -3,27 +3,41 @@
 #include "app/settings.h"
 #include "app/window_registry.h"
 #include "common/audio_output.h"
+#include "common/file_io.h"
+#include "common/helpers.h"
+#include "common/raster.h"
 #include "editors/field_values.h"
 #include "editors/palette_window.h"
 #include "editors/panel_status_bar_widget.h"
+#include "editors/video_player_window.h"
 #include "project/palette.h"
+#include "project/picture_decoder_qt.h"
 #include "project/project_state.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QFocusEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstdint>
 
 namespace editors {
 
@@ -40,6 +54,16 @@ constexpr int kDefaultVideoWidth = 160;
 constexpr int kDefaultVideoHeight = 120;
 constexpr int kDefaultHintStyle = 9;
 constexpr int kDefaultFrame = 1;
+
+// The picture preview's box.
+constexpr int kPreviewWidth = 170;
+constexpr int kPreviewHeight = 178;
+
+// The video button's captions, which also tell whether the video preview plays.
+const QString kPlayCaption = "Проиграть";
+const QString kStopCaption = "Остановить";
+
+const char* const kMessageTitle = "Qiv Zarim Editor";
 
 struct HintStyleColor {
     QRgb background;
@@ -133,6 +157,23 @@ QGroupBox* makeGroup(const QString& title, const char* name, QWidget* parent, co
     group->setObjectName(name);
     group->setGeometry(r);
     return group;
+}
+
+// A picture of w × h in the preview box: its own size when it fits, else scaled down to fit with
+// its proportions kept; a side never shrinks below one pixel.
+QSize previewSize(int w, int h) {
+    if (w <= kPreviewWidth && h <= kPreviewHeight) return {w, h};
+    if (std::int64_t(w) * kPreviewHeight >= std::int64_t(h) * kPreviewWidth)
+        return {kPreviewWidth, std::max(1, int(std::int64_t(h) * kPreviewWidth / w))};
+    return {std::max(1, int(std::int64_t(w) * kPreviewHeight / h)), kPreviewHeight};
+}
+
+// Only these extensions are decoded, each by its own format; any other shows an empty preview.
+bool isPreviewedPicture(const std::string& path) {
+    std::string ext = common::extensionOf(path);
+    for (char& ch : ext)
+        if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
+    return ext == ".PNG" || ext == ".JPG" || ext == ".JPEG" || ext == ".GIF";
 }
 
 } // namespace
@@ -250,6 +291,39 @@ void TForm8::createControls() {
     connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
     connect(Button8, &QPushButton::clicked, this, &TForm8::Button8Click);
+
+    // "Вставить" takes no focus, so that the link box keeps its selection and caret for it.
+    Button7->setFocusPolicy(Qt::NoFocus);
+    connect(Button7, &QPushButton::clicked, this, &TForm8::Button7Click);
+    connect(Button9, &QPushButton::clicked, this, &TForm8::Button9Click);
+    connect(Button10, &QPushButton::clicked, this, &TForm8::Button10Click);
+    connect(Button11, &QPushButton::clicked, this, &TForm8::Button11Click);
+
+    PopupMenu2 = makeCopyPasteMenu("PopupMenu2", "N3", "N4", &TForm8::N3Click, &TForm8::N4Click);
+    Edit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Edit1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu2->exec(Edit1->mapToGlobal(at)); });
+    PopupMenu3 = makeCopyPasteMenu("PopupMenu3", "N6", "N8", &TForm8::N6Click, &TForm8::N8Click);
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu3->exec(Memo1->viewport()->mapToGlobal(at)); });
+
+    MediaPlayer1 = new VideoPlayerWindow(this);
+    MediaPlayer1->setObjectName("MediaPlayer1");
+    connect(MediaPlayer1, &VideoPlayerWindow::failed, this, &TForm8::onVideoFailed);
+    connect(MediaPlayer1, &VideoPlayerWindow::closedByUser, this, &TForm8::onVideoClosed);
+}
+
+QMenu* TForm8::makeCopyPasteMenu(const char* name, const char* copyName, const char* pasteName,
+                                 void (TForm8::*copy)(), void (TForm8::*paste)()) {
+    auto* menu = new QMenu(this);
+    menu->setObjectName(name);
+    QAction* copyItem = menu->addAction("Копировать", this, copy);
+    copyItem->setObjectName(copyName);
+    menu->addSeparator();
+    QAction* pasteItem = menu->addAction("Вставить", this, paste);
+    pasteItem->setObjectName(pasteName);
+    return menu;
 }
 
 bool TForm8::eventFilter(QObject* watched, QEvent* event) {
@@ -378,6 +452,28 @@ void TForm8::Edit2Exit() {
 
 void TForm8::Edit3Exit() {
     storeText(Edit3, project::picture);
+    showPicturePreview(Edit3->text().toStdString());
+}
+
+void TForm8::showPicturePreview(const std::string& path) {
+    Image1->clear();
+    Image1->setToolTip(QString());
+    if (!common::fileExists(path) || !isPreviewedPicture(path)) return;
+    common::Raster picture;
+    if (const common::Status decoded = project::decodePicture(path, picture); !decoded) {
+        // A broken file shows an empty preview and stops nothing; the reason is in its tooltip.
+        Image1->setToolTip(qs(decoded.message()));
+        return;
+    }
+    const QSize size = previewSize(picture.width(), picture.height());
+    if (size != QSize(picture.width(), picture.height())) {
+        common::Raster scaled(size.width(), size.height());
+        common::scaleNearest(picture, scaled);
+        picture = std::move(scaled);
+    }
+    const QImage image(picture.data(), picture.width(), picture.height(),
+                       qsizetype(picture.stride()), QImage::Format_RGB888);
+    Image1->setPixmap(QPixmap::fromImage(image)); // a copy: the raster goes with this step
 }
 
 void TForm8::Edit4Exit() {
@@ -491,6 +587,89 @@ void TForm8::Button8Click() {
     if (OpenDialog1->exec() != QDialog::Accepted || OpenDialog1->selectedFiles().isEmpty()) return;
     Edit7->setText(OpenDialog1->selectedFiles().first());
     Edit7Exit();
+}
+
+void TForm8::Button7Click() {
+    // At the caret, replacing the selection; then the whole link is stored at once.
+    Edit1->insert(QGuiApplication::clipboard()->text());
+    Edit1Exit();
+}
+
+void TForm8::Button9Click() {
+    const QString text = Edit1->text();
+    if (text.isEmpty()) {
+        QMessageBox box(QMessageBox::NoIcon, kMessageTitle, "Пустое поле!", QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    // A relative path is looked for beside the picture, as the published page would.
+    const QString base = m_project.imageLoaded
+                             ? QString::fromStdString(common::directoryOf(m_project.imagePath))
+                             : QDir::currentPath();
+    // What the system does with the address is its own affair; the window reports nothing.
+    QDesktopServices::openUrl(QUrl::fromUserInput(text, base));
+}
+
+void TForm8::Button10Click() {
+    // The volume of the whole output: every other sound playing changes with it.
+    const std::string volume = Edit6->text().toStdString();
+    common::setOutputVolume(volume.empty() ? 1.0 : readVolume(volume));
+    const std::string path = Edit2->text().toStdString();
+    if (!common::fileExists(path)) return;
+    common::stopStream(m_previewStream);
+    common::freeStream(m_previewStream);
+    // Never looped, whatever "зациклить" says. A file the audio layer cannot open gives 0 and
+    // plays nothing; deliberately silent.
+    m_previewStream = common::createFileStream(path, false);
+    common::playStream(m_previewStream);
+}
+
+void TForm8::Button11Click() {
+    if (Button11->text() == kPlayCaption) {
+        const QString path = Edit7->text();
+        if (!common::fileExists(path.toStdString())) return;
+        QString error;
+        if (!MediaPlayer1->play(path, error)) {
+            QMessageBox::critical(this, kMessageTitle, error);
+            return;
+        }
+        Button11->setText(kStopCaption);
+    } else {
+        Button11->setText(kPlayCaption);
+        MediaPlayer1->stop();
+    }
+}
+
+void TForm8::onVideoFailed(const QString& message) {
+    if (Button11->text() != kStopCaption) return;
+    Button11->setText(kPlayCaption);
+    QMessageBox::critical(this, kMessageTitle, message);
+}
+
+void TForm8::onVideoClosed() {
+    // Closing the player by its frame is "Остановить".
+    if (Button11->text() == kStopCaption) Button11Click();
+}
+
+void TForm8::N3Click() {
+    Edit1->selectAll();
+    Edit1->copy();
+}
+
+void TForm8::N4Click() {
+    // Replaces the whole text; stored when the box is left.
+    Edit1->selectAll();
+    Edit1->insert(QGuiApplication::clipboard()->text());
+}
+
+void TForm8::N6Click() {
+    Memo1->selectAll();
+    Memo1->copy();
+}
+
+void TForm8::N8Click() {
+    Memo1->selectAll();
+    Memo1->insertPlainText(QGuiApplication::clipboard()->text());
 }
 
 } // namespace editors

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/audio_stream.h"
 #include "project/region_attributes.h"
 
 #include <QDialog>
@@ -14,6 +15,7 @@ class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
@@ -25,6 +27,7 @@ struct ProjectState;
 namespace editors {
 
 class PanelStatusBar;
+class VideoPlayerWindow;
 
 // Attribute window
 // Edits one cell of the attribute table: the one of `currentColor` and the selected event tab,
@@ -44,6 +47,9 @@ class TForm8 : public QDialog {
 
     // The selected tab, which is the event (project::EventKind) of the edited cell.
     int selectedEvent() const { return m_selectedTab; }
+    // The stream the sound preview played last; 0 before the first play. Never released by
+    // hiding the window: the next preview replaces it.
+    common::AudioStreamHandle previewStream() const { return m_previewStream; }
 
     // Handlers.
     void TabControl1Changing();
@@ -71,6 +77,15 @@ class TForm8 : public QDialog {
     void Button2Click();
     void Button4Click();
     void Button8Click();
+    // Previews, link and clipboard.
+    void Button7Click();
+    void Button9Click();
+    void Button10Click();
+    void Button11Click();
+    void N3Click();
+    void N4Click();
+    void N6Click();
+    void N8Click();
 
   protected:
     // Runs a text box's exit step when the focus leaves it for another control.
@@ -95,6 +110,13 @@ class TForm8 : public QDialog {
     // Yes/No question under the caption "Вы уверены?"; true for Yes.
     bool confirm(const QString& question);
     void showEventWords();
+    // The picture preview of Image1 from the file at `path`.
+    void showPicturePreview(const std::string& path);
+    // The video player failed after it had started, or was closed by its frame.
+    void onVideoFailed(const QString& message);
+    void onVideoClosed();
+    QMenu* makeCopyPasteMenu(const char* name, const char* copyName, const char* pasteName,
+                             void (TForm8::*copy)(), void (TForm8::*paste)());
 
     project::ProjectState& m_project;
     int m_selectedTab = 0;
@@ -139,6 +161,10 @@ class TForm8 : public QDialog {
     QPushButton* Button12 = nullptr;
     PanelStatusBar* StatusBar1 = nullptr;
     QFileDialog* OpenDialog1 = nullptr; // made on first use
+    QMenu* PopupMenu2 = nullptr;        // of Edit1
+    QMenu* PopupMenu3 = nullptr;        // of Memo1
+    VideoPlayerWindow* MediaPlayer1 = nullptr;
+    common::AudioStreamHandle m_previewStream = 0;
 };
 
 } // namespace editors

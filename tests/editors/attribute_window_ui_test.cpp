@@ -187,27 +187,6 @@ TEST_F(AttributeWindow, VolumeBoxesAreCorrectedWhenLeft) {
     }
 }
 
-TEST(FieldValues, GeneralFormatIsShortestWithAPoint) {
-    const std::pair<double, std::string> cases[] = {
-        {1, "1"},
-        {0.5, "0.5"},
-        {1e-5, "1E-5"},
-        {1.5e-7, "1.5E-7"},
-        {0.0001, "0.0001"},
-        {0.00012, "0.00012"},
-        {1.0 / 3, "0.333333333333333"},
-        {2.0 / 3, "0.666666666666667"},
-        {123.456, "123.456"},
-        {100, "100"},
-        {1e15, "1E15"},
-        {-0.0, "0"},
-        {-0.25, "-0.25"},
-        {0.1 + 0.2, "0.3"},
-    };
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(editors::formatGeneral(value), text) << value;
-}
-
 TEST_F(AttributeWindow, TextBoxesAreStoredWhenLeft) {
     type(edit("Edit1"), "http://example.org/a b");
     leave(edit("Edit1"));
@@ -248,11 +227,6 @@ TEST_F(AttributeWindow, TooltipLineBreaksAreKeptOnOneLine) {
     EXPECT_EQ(cell(project::hint, 0, 0), "x\\ny");
     form->N1Click();
     EXPECT_EQ(memo()->toPlainText(), "x\ny");
-}
-
-TEST(FieldValues, TooltipEncodingDropsCarriageReturns) {
-    EXPECT_EQ(editors::encodeHint("a\r\nb\rc\n"), "a\\nbc\\n");
-    EXPECT_EQ(editors::decodeHint("a\\nb\\\\n"), "a\nb\\\n");
 }
 
 TEST_F(AttributeWindow, RefreshGivesOnlyTheShownCellItsStyleDefaults) {
