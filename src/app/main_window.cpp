@@ -33,7 +33,6 @@ namespace app {
 namespace {
 
 const char* const kTitle = "Qiv Zarim Editor";
-const char* const kHelpPage = "https://www.npmjs.com/search?q=qiv-zarim-editor";
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -116,8 +115,10 @@ void TForm1::createMenus() {
     Music1 = windowsMenu->addAction("Фоновая музыка", this, [] { hooks::showBackgroundMusic(); });
 
     QMenu* help = menuBar()->addMenu("Помощь");
-    Help1 = help->addAction("Справка", this,
-                            [] { QDesktopServices::openUrl(QUrl(kHelpPage)); });
+    // The help page ships beside the executable, so it opens without a network.
+    Help1 = help->addAction("Справка", this, [this] {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(qs(m_exeDir + "/help/index.html")));
+    });
     help->addSeparator();
     About1 = help->addAction("О программе", this, [] {
         if (windows().AboutBox)
