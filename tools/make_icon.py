@@ -1,22 +1,11 @@
 #!/usr/bin/env python3
 """Draws the program's icon (a framed landscape with painted regions) as data/icons/qiv_zarim.png."""
-import struct
 import sys
-import zlib
+
+from png_writer import png_bytes
 
 W, H = 128, 128
 
-
-def png(width, height, pixel):
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)
-        for x in range(width):
-            raw.extend(pixel(x, y))
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def pixel(x, y):
@@ -35,4 +24,4 @@ def pixel(x, y):
 if __name__ == "__main__":
     out = sys.argv[1] if len(sys.argv) > 1 else "data/icons/qiv_zarim.png"
     with open(out, "wb") as f:
-        f.write(png(W, H, pixel))
+        f.write(png_bytes(W, H, pixel))

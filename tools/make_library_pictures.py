@@ -1,23 +1,9 @@
 #!/usr/bin/env python3
 """Draws the sample picture library: a few small PNG pictures in data/pictures."""
 import math
-import struct
-import zlib
 
+from png_writer import png_bytes
 
-def png(path, width, height, pixel):
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)
-        for x in range(width):
-            raw.extend(pixel(x, y))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def star(x, y):
@@ -53,6 +39,6 @@ def flower(x, y):
 
 
 if __name__ == "__main__":
-    png("data/pictures/star.png", 160, 160, star)
-    png("data/pictures/boat.png", 200, 160, boat)
-    png("data/pictures/flower.png", 160, 160, flower)
+    for name, width, draw in (("star", 160, star), ("boat", 200, boat), ("flower", 160, flower)):
+        with open("data/pictures/%s.png" % name, "wb") as f:
+            f.write(png_bytes(width, 160, draw))

@@ -5,8 +5,10 @@ sample.map (a GIF of painted regions) and its attribute file sample.zarm (toolti
 Run from the repository root: python3 tools/make_sample.py
 """
 import math
+
 import struct
-import zlib
+
+from png_writer import png_bytes
 
 W, H = 800, 500
 
@@ -63,19 +65,6 @@ def picture_pixel(x, y):
     t = y / 380.0
     return (int(120 + 100 * t), int(170 + 60 * t), 250)
 
-
-def png(width, height, pixel):
-    raw = bytearray()
-    for y in range(height):
-        raw.append(0)
-        for x in range(width):
-            raw.extend(pixel(x, y))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
 
 
 def gif(width, height, colors, index_of):
@@ -137,7 +126,7 @@ def zarm():
 
 def main():
     with open("data/sample/sample.png", "wb") as f:
-        f.write(png(W, H, picture_pixel))
+        f.write(png_bytes(W, H, picture_pixel))
     colors = [(0, 0, 0), SUN[1], HOUSE[1], TREE[1], SEA[1]]
 
     def index_of(x, y):

@@ -440,23 +440,9 @@ TEST_F(AttributeWindow, AVideoFileChosenInTheDialogIsStored) {
     const QString clip = QString::fromStdString(dir.file("clip.webm"));
     testing_support::writeFile(clip.toStdString(), "video");
     // The path is written into the dialog's file name box, as a user would type it.
-    bool answered = false;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-        if (!name) return;
-        if (answered) { // the dialog refused the file: end it rather than wait forever
-            dialog->reject();
-            return;
-        }
-        answered = true;
-        name->setText(clip);
-        static_cast<QDialog*>(dialog)->accept(); // runs the file dialog's own checks
-    });
-    timer.start(10);
+    testing_support::FileDialogAnswer answer(clip);
     QTest::mouseClick(button("Button8"), Qt::LeftButton);
-    ASSERT_TRUE(answered);
+    ASSERT_TRUE(answer.answered);
     EXPECT_EQ(edit("Edit7")->text(), clip);
     EXPECT_EQ(cell(project::video, 0, 0), clip.toStdString());
 }

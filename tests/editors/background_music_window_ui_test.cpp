@@ -269,33 +269,11 @@ TEST_F(BackgroundMusicWindow, ChoosesAnOggFileFromTheSoundsFolder) {
     edit("Edit2")->setText("0.7");
     for (const bool confirm : {false, true}) {
         SCOPED_TRACE(confirm);
-        QString folder;
-        QStringList filters;
-        bool answered = false;
-        QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-            if (!name) return;
-            if (answered) { // the dialog refused the file: end it rather than wait forever
-                dialog->reject();
-                return;
-            }
-            answered = true;
-            folder = dialog->directory().absolutePath();
-            filters = dialog->nameFilters();
-            if (!confirm) {
-                dialog->reject();
-                return;
-            }
-            name->setText("song.ogg");
-            static_cast<QDialog*>(dialog)->accept();
-        });
-        timer.start(10);
+        testing_support::FileDialogAnswer answer(confirm ? "song.ogg" : "");
         click("Button1");
-        ASSERT_TRUE(answered);
-        EXPECT_EQ(folder, QString::fromStdString(exeDir.file("sounds")));
-        EXPECT_EQ(filters, QStringList{"Ogg-файлы (*.ogg)"});
+        ASSERT_TRUE(answer.answered);
+        EXPECT_EQ(answer.folder, QString::fromStdString(exeDir.file("sounds")));
+        EXPECT_EQ(answer.filters, QStringList{"Ogg-файлы (*.ogg)"});
         EXPECT_EQ(edit("Edit1")->text(), confirm ? QString::fromStdString(song) : QString());
         EXPECT_EQ(edit("Edit2")->text(), "0.7") << "nothing else changes";
     }

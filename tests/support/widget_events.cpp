@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -61,6 +63,31 @@ void MessageBoxCatcher::check() {
         button->click();
     else
         box->done(0);
+}
+
+FileDialogAnswer::FileDialogAnswer(QString fileName) : m_fileName(std::move(fileName)) {
+    connect(&m_timer, &QTimer::timeout, this, &FileDialogAnswer::check);
+    m_timer.start(10);
+}
+
+void FileDialogAnswer::check() {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
+    if (!name)
+        return;
+    if (answered) { // the dialog refused the name
+        dialog->reject();
+        return;
+    }
+    answered = true;
+    folder = dialog->directory().absolutePath();
+    filters = dialog->nameFilters();
+    if (m_fileName.isEmpty()) {
+        dialog->reject();
+        return;
+    }
+    name->setText(m_fileName);
+    static_cast<QDialog*>(dialog)->accept(); // runs the file dialog's own checks
 }
 
 } // namespace testing_support

@@ -37,4 +37,20 @@ private:
     QMessageBox::StandardButton m_answer;
 };
 
+// While alive, answers the next modal QFileDialog as a user would: types `fileName` into its
+// file name box and accepts (the dialog's own checks run), or cancels when `fileName` is empty.
+// A dialog that refuses the name is cancelled rather than waited for. Records what it showed.
+class FileDialogAnswer : public QObject {
+public:
+    explicit FileDialogAnswer(QString fileName);
+    bool answered = false;
+    QString folder;      // the folder the dialog showed
+    QStringList filters; // its name filters
+
+private:
+    void check();
+    QTimer m_timer;
+    QString m_fileName;
+};
+
 } // namespace testing_support
