@@ -7,7 +7,7 @@ namespace app {
 // About window: product name, version and icon.
 class TAboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget* parent = nullptr);
 };
 

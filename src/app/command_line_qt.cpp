@@ -17,14 +17,12 @@ namespace app {
 namespace {
 
 class ConsoleReporter : public publish::PublishReporter {
-public:
+  public:
     void info(const std::string& message) override { std::printf("%s\n", message.c_str()); }
     void error(const std::string& message) override {
         std::fprintf(stderr, "%s\n", message.c_str());
     }
-    void progress(const std::string& message) {
-        std::fprintf(stderr, "%s\n", message.c_str());
-    }
+    void progress(const std::string& message) { std::fprintf(stderr, "%s\n", message.c_str()); }
 };
 
 int usage(const char* problem) {
@@ -36,11 +34,9 @@ int usage(const char* problem) {
 }
 
 bool parseWhole(const std::string& text, int low, int high, int& out) {
-    if (text.empty() || text.size() > 6)
-        return false;
+    if (text.empty() || text.size() > 6) return false;
     for (char c : text)
-        if (c < '0' || c > '9')
-            return false;
+        if (c < '0' || c > '9') return false;
     out = std::stoi(text);
     return out >= low && out <= high;
 }
@@ -49,8 +45,7 @@ bool parseWhole(const std::string& text, int low, int high, int& out) {
 
 bool isHeadlessPublish(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--publish") == 0)
-            return true;
+        if (std::strcmp(argv[i], "--publish") == 0) return true;
     return false;
 }
 
@@ -81,8 +76,7 @@ int runHeadlessPublish(int argc, char** argv) {
             return usage(("Unknown or incomplete argument: " + arg).c_str());
         }
     }
-    if (picture.empty())
-        return usage("No picture given");
+    if (picture.empty()) return usage("No picture given");
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
     const ExportSettings settings =

@@ -33,7 +33,7 @@ struct WindowsReset {
 
 // Shows an error that escapes from an event handler in the standard error box, then goes on.
 class Application : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override {
         try {
@@ -49,10 +49,8 @@ public:
 
 int main(int argc, char** argv) {
     // Qt's FFmpeg media backend plays every format the publisher writes.
-    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
-    if (app::isHeadlessPublish(argc, argv))
-        return app::runHeadlessPublish(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+    if (app::isHeadlessPublish(argc, argv)) return app::runHeadlessPublish(argc, argv);
 
     Application application(argc, argv);
     QApplication::setApplicationName("Qiv Zarim Editor");
@@ -100,8 +98,7 @@ int main(int argc, char** argv) {
             form1->openImage(args.at(1).toStdString());
         } else {
             const std::string sample = exeDir + "/sample/sample.png";
-            if (QFile::exists(QString::fromStdString(sample)))
-                form1->openImage(sample);
+            if (QFile::exists(QString::fromStdString(sample))) form1->openImage(sample);
         }
         return QApplication::exec();
     } catch (const std::exception& e) {

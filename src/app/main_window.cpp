@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/about_box.h"
+#include "app/window_hooks_qt.h"
 #include "app/window_registry.h"
 #include "common/file_io.h"
 #include "common/helpers.h"
@@ -8,7 +9,6 @@
 #include "project/palette.h"
 #include "project/project_loader_qt.h"
 #include "publish/publisher.h"
-#include "app/window_hooks_qt.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -34,12 +34,13 @@ namespace {
 
 const char* const kTitle = "Qiv Zarim Editor";
 
-QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString qs(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 } // namespace
 
-TForm1::TForm1(const std::string& exeDir, QWidget* parent)
-    : QMainWindow(parent), m_exeDir(exeDir) {
+TForm1::TForm1(const std::string& exeDir, QWidget* parent) : QMainWindow(parent), m_exeDir(exeDir) {
     setObjectName("Form1");
     setWindowTitle(kTitle);
 
@@ -71,11 +72,14 @@ TForm1::TForm1(const std::string& exeDir, QWidget* parent)
     }
 }
 
-TForm1::~TForm1() { Writeini1Click(); }
+TForm1::~TForm1() {
+    Writeini1Click();
+}
 
 void TForm1::createMenus() {
     QMenu* file = menuBar()->addMenu("Файл");
-    Open1 = file->addAction("Открыть изображение", QKeySequence("Ctrl+O"), this, &TForm1::Open1Click);
+    Open1 =
+        file->addAction("Открыть изображение", QKeySequence("Ctrl+O"), this, &TForm1::Open1Click);
     file->addSeparator();
     Save1 = file->addAction("Сохранить", QKeySequence("Ctrl+S"), this, &TForm1::Save1Click);
     Saveas1 = file->addAction("Сохранить как", this, &TForm1::Saveas1Click);
@@ -121,8 +125,7 @@ void TForm1::createMenus() {
     });
     help->addSeparator();
     About1 = help->addAction("О программе", this, [] {
-        if (windows().AboutBox)
-            windows().AboutBox->exec();
+        if (windows().AboutBox) windows().AboutBox->exec();
     });
 }
 
@@ -141,12 +144,11 @@ void TForm1::createStatusBar() {
     }
 }
 
-void TForm1::Readini1Click() { m_settings = readSettingsFile(settingsPath(), findOnPath("ffmpeg")); }
+void TForm1::Readini1Click() {
+    m_settings = readSettingsFile(settingsPath(), findOnPath("ffmpeg"));
+}
 
 void TForm1::Writeini1Click() {
-    if (m_settingsWritten)
-        return;
-    m_settingsWritten = true;
     writeSettingsFile(settingsPath(), m_settings); // an unwritable file is silently skipped
 }
 
@@ -169,8 +171,7 @@ void TForm1::Open1Click() {
         this, "Открыть изображение", QString(),
         "Все поддерживаемые (*.jpg *.jpeg *.png *.gif);;Все файлы (*)"
         ";;JPEG изображения (*.jpg *.jpeg);;PNG изображения (*.png);;GIF изображения (*.gif)");
-    if (path.isEmpty())
-        return;
+    if (path.isEmpty()) return;
     openImage(path.toStdString());
 }
 
@@ -183,9 +184,8 @@ bool TForm1::openImage(const std::string& path) {
         return false;
     }
     Image1->setRaster(&m_project.displayImage);
-    m_panels[1]->setText(QString("Размеры изображения: %1x%2")
-                             .arg(m_project.imageWidth)
-                             .arg(m_project.imageHeight));
+    m_panels[1]->setText(
+        QString("Размеры изображения: %1x%2").arg(m_project.imageWidth).arg(m_project.imageHeight));
     setWindowTitle(QString(kTitle) + " - " + qs(path));
     m_editor.reset(m_project.colorMap);
     m_drawing = false;
@@ -200,14 +200,12 @@ bool TForm1::openImage(const std::string& path) {
 }
 
 void TForm1::composeView() {
-    if (!m_project.imageLoaded)
-        return;
+    if (!m_project.imageLoaded) return;
     composeRect(m_project.sourceImage.bounds());
 }
 
 void TForm1::composeRect(const common::PixelRect& rect) {
-    if (!m_project.imageLoaded || rect.isEmpty())
-        return;
+    if (!m_project.imageLoaded || rect.isEmpty()) return;
     project::composeView(m_project.sourceImage, m_project.colorMap, m_project.displayImage,
                          m_project.view, m_project.currentColor, rect);
     Image1->repaintRect(rect);
@@ -225,15 +223,12 @@ void TForm1::Updateview1Click(QAction* view) {
 
 void TForm1::pickColor(int n) {
     // Only the 200 palette colours can be chosen; the reverse lookup's extra colours pick 0.
-    if (n >= project::kPaletteSize)
-        n = 0;
-    if (!hooks::selectPaletteColor(n))
-        m_project.currentColor = n;
+    if (n >= project::kPaletteSize) n = 0;
+    if (!hooks::selectPaletteColor(n)) m_project.currentColor = n;
 }
 
 void TForm1::Image1MouseDown(int x, int y, Qt::MouseButton button) {
-    if (!m_project.imageLoaded)
-        return;
+    if (!m_project.imageLoaded) return;
     if (button == Qt::LeftButton) {
         m_editor.beginStroke(m_project.currentColor, m_project.brushSize, x, y);
         m_drawing = true;
@@ -247,8 +242,7 @@ void TForm1::Image1MouseDown(int x, int y, Qt::MouseButton button) {
 }
 
 void TForm1::Image1MouseMove(int x, int y, Qt::MouseButtons buttons) {
-    if (!m_project.imageLoaded)
-        return;
+    if (!m_project.imageLoaded) return;
     m_panels[0]->setText(QString("Текущие координаты: %1,%2").arg(x).arg(y));
     const int under = m_project.colorMap.contains(x, y)
                           ? project::colorIndexOf(m_project.colorMap.pixel(x, y))
@@ -258,22 +252,23 @@ void TForm1::Image1MouseMove(int x, int y, Qt::MouseButtons buttons) {
         composeRect(m_editor.lineTo(m_project.colorMap, x, y));
 }
 
-void TForm1::Image1MouseUp(int, int, Qt::MouseButton) { m_drawing = false; }
+void TForm1::Image1MouseUp(int, int, Qt::MouseButton) {
+    m_drawing = false;
+}
 
-void TForm1::Image1MouseLeave() { m_panels[0]->clear(); }
+void TForm1::Image1MouseLeave() {
+    m_panels[0]->clear();
+}
 
 void TForm1::Undo1Click() {
-    if (!m_project.imageLoaded)
-        return;
+    if (!m_project.imageLoaded) return;
     m_editor.undo(m_project.colorMap);
-    if (!m_editor.strokes().empty())
-        QGuiApplication::clipboard()->setText(qs(m_editor.strokes()));
+    if (!m_editor.strokes().empty()) QGuiApplication::clipboard()->setText(qs(m_editor.strokes()));
     composeView();
 }
 
 void TForm1::Clearmap1Click() {
-    if (!m_project.imageLoaded)
-        return;
+    if (!m_project.imageLoaded) return;
     m_project.colorMap.fill(0);
     composeView();
 }
@@ -281,7 +276,7 @@ void TForm1::Clearmap1Click() {
 namespace {
 
 class DialogReporter : public publish::PublishReporter {
-public:
+  public:
     explicit DialogReporter(QWidget* parent) : m_parent(parent) {}
     void info(const std::string& message) override {
         QMessageBox::information(m_parent, kTitle, qs(message));
@@ -290,7 +285,7 @@ public:
         QMessageBox::critical(m_parent, kTitle, qs(message));
     }
 
-private:
+  private:
     QWidget* m_parent;
 };
 
@@ -308,7 +303,9 @@ bool TForm1::publish() {
     return publish::publishProject(m_project, options, publishHooks, reporter);
 }
 
-void TForm1::Save1Click() { publish(); }
+void TForm1::Save1Click() {
+    publish();
+}
 
 void TForm1::Saveas1Click() {
     if (!m_project.imageLoaded) {
@@ -318,8 +315,7 @@ void TForm1::Saveas1Click() {
     const QString name = QFileDialog::getSaveFileName(
         this, "Сохранить как", QFileInfo(qs(m_project.imagePath)).absolutePath(),
         "JPEG Image File (*.jpg);;JPEG Image File (*.jpeg);; All files (*.*)");
-    if (name.isEmpty())
-        return;
+    if (name.isEmpty()) return;
     saveAs(name.toStdString());
 }
 
@@ -330,8 +326,7 @@ bool TForm1::saveAs(const std::string& chosenName) {
     }
     QString name = qs(chosenName);
     const QString upper = name.toUpper();
-    if (!upper.endsWith(".JPG") && !upper.endsWith(".JPEG"))
-        name += ".jpg";
+    if (!upper.endsWith(".JPG") && !upper.endsWith(".JPEG")) name += ".jpg";
     const std::string target = name.toStdString();
     if (target != m_project.imagePath) {
         // The picture is copied as it is, whatever its format. The page shows it under its new
@@ -360,7 +355,9 @@ void TForm1::N13Click() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(qs(page)).absoluteFilePath()));
 }
 
-void TForm1::N12Click() { hooks::showBrightness(); }
+void TForm1::N12Click() {
+    hooks::showBrightness();
+}
 
 void TForm1::showPaletteBeside() {
     hooks::showPaletteAt(x() + frameGeometry().width() + 10, y());

@@ -22,7 +22,7 @@ namespace app {
 // Main window: the map editor with its menus and status bar; owns the project for the run.
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // `exeDir`: folder of the executable without a trailing "/", base of the settings file,
     // the templates and the libraries.
     explicit TForm1(const std::string& exeDir, QWidget* parent = nullptr);
@@ -67,10 +67,10 @@ public:
     // Shows the palette window beside this one (one second after start).
     void showPaletteBeside();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void createMenus();
     void createStatusBar();
     void composeRect(const common::PixelRect& rect);
@@ -86,14 +86,13 @@ private:
     project::ProjectState m_project;
     project::MapEditor m_editor;
     bool m_drawing = false;
-    bool m_settingsWritten = false;
 
     QScrollArea* ScrollBox1 = nullptr;
     project::ImageArea* Image1 = nullptr;
     QLabel* m_panels[4] = {};
     QActionGroup* m_views = nullptr;
 
-public:
+  public:
     QAction* Open1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Saveas1 = nullptr;

@@ -31,50 +31,41 @@ void showPaletteAt(int x, int y) {
 }
 
 void showBackgroundMusic() {
-    if (windows().Form9)
-        windows().Form9->exec();
+    if (windows().Form9) windows().Form9->exec();
 }
 
 void showExportSettings() {
-    if (windows().Form10)
-        windows().Form10->exec();
+    if (windows().Form10) windows().Form10->exec();
 }
 
 void showBrightness() {
-    if (windows().Form11)
-        windows().Form11->exec();
+    if (windows().Form11) windows().Form11->exec();
 }
 
 void refreshAttributes() {
-    if (windows().Form8)
-        windows().Form8->N1Click();
+    if (windows().Form8) windows().Form8->N1Click();
 }
 
 void commitAttributes() {
-    if (windows().Form8)
-        windows().Form8->N2Click();
+    if (windows().Form8) windows().Form8->N2Click();
 }
 
 bool selectPaletteColor(int n) {
-    if (!windows().Form4)
-        return false;
+    if (!windows().Form4) return false;
     windows().Form4->selectColorCell(n);
     return true;
 }
 
 void loadBackgroundMusic(const project::RegionAttributes& attrs) {
-    if (windows().Form9)
-        windows().Form9->loadBackgroundMusic(attrs);
+    if (windows().Form9) windows().Form9->loadBackgroundMusic(attrs);
 }
 
 void storeBackgroundMusic(project::RegionAttributes& attrs) {
-    if (windows().Form9)
-        windows().Form9->storeBackgroundMusic(attrs);
+    if (windows().Form9) windows().Form9->storeBackgroundMusic(attrs);
 }
 
 publish::EffectSettings effectSettings() {
-    if (windows().Form11)
-        return windows().Form11->effectSettings();
+    if (windows().Form11) return windows().Form11->effectSettings();
     return {};
 }
 

@@ -14,7 +14,7 @@ struct ExportSettings;
 namespace project {
 class RegionAttributes;
 struct ProjectState;
-}
+} // namespace project
 namespace publish {
 class PublishReporter;
 }

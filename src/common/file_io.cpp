@@ -20,8 +20,7 @@ std::string systemError(const std::string& what, const std::string& path, int er
 Status readFileBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return Status::failure(systemError("Не удалось открыть файл", path, errno));
+    if (fd < 0) return Status::failure(systemError("Не удалось открыть файл", path, errno));
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         ::close(fd);
@@ -30,11 +29,9 @@ Status readFileBytes(const std::string& path, std::string& bytes) {
     char buffer[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
+        if (n == 0) break;
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
             return Status::failure(systemError("Не удалось прочитать файл", path, err));
@@ -48,32 +45,27 @@ Status readFileBytes(const std::string& path, std::string& bytes) {
 Status writeFileAtomically(const std::string& path, const std::string& bytes) {
     std::string temp = path + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Status::failure(systemError("Не удалось создать файл", path, errno));
+    if (fd < 0) return Status::failure(systemError("Не удалось создать файл", path, errno));
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     int err = 0;
     while (left > 0) {
         const ssize_t n = ::write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             err = errno;
             break;
         }
         p += n;
         left -= std::size_t(n);
     }
-    if (err == 0 && ::fsync(fd) != 0)
-        err = errno;
+    if (err == 0 && ::fsync(fd) != 0) err = errno;
     // mkstemp creates the file readable by the owner only; published files are read by others.
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && std::rename(temp.c_str(), path.c_str()) != 0)
-        err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && std::rename(temp.c_str(), path.c_str()) != 0) err = errno;
     if (err != 0) {
         ::unlink(temp.c_str());
         return Status::failure(systemError("Не удалось записать файл", path, err));
@@ -83,8 +75,7 @@ Status writeFileAtomically(const std::string& path, const std::string& bytes) {
 
 Status copyFileBytes(const std::string& from, const std::string& to) {
     std::string bytes;
-    if (Status s = readFileBytes(from, bytes); !s)
-        return s;
+    if (Status s = readFileBytes(from, bytes); !s) return s;
     return writeFileAtomically(to, bytes);
 }
 

@@ -22,7 +22,7 @@ struct PixelRect {
 };
 
 class Raster {
-public:
+  public:
     Raster() = default;
     // All pixels black.
     Raster(int width, int height);
@@ -54,7 +54,7 @@ public:
 
     bool operator==(const Raster& o) const;
 
-private:
+  private:
     int m_width = 0;
     int m_height = 0;
     std::ptrdiff_t m_stride = 0;

@@ -8,7 +8,7 @@
 namespace common {
 
 class Status {
-public:
+  public:
     static Status success() { return Status(); }
     static Status failure(std::string message) { return Status(std::move(message)); }
 
@@ -16,7 +16,7 @@ public:
     explicit operator bool() const { return m_ok; }
     const std::string& message() const { return m_message; }
 
-private:
+  private:
     Status() = default;
     explicit Status(std::string message) : m_ok(false), m_message(std::move(message)) {}
 

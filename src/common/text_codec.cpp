@@ -15,8 +15,7 @@ bool convert(const char* to, const char* from, const std::string& in, std::strin
              bool replaceInvalid) {
     out.clear();
     iconv_t cd = ::iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return false;
+    if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     char* inPtr = const_cast<char*>(in.data());
     std::size_t inLeft = in.size();
     char buffer[4096];
@@ -26,10 +25,8 @@ bool convert(const char* to, const char* from, const std::string& in, std::strin
         std::size_t outLeft = sizeof buffer;
         const std::size_t r = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
         out.append(buffer, sizeof buffer - outLeft);
-        if (r != std::size_t(-1))
-            continue;
-        if (errno == E2BIG)
-            continue;
+        if (r != std::size_t(-1)) continue;
+        if (errno == E2BIG) continue;
         if (!replaceInvalid) {
             ok = false;
             break;
@@ -68,8 +65,7 @@ Status decodeText(const std::string& bytes, DecodedText& out) {
     // Every byte has a meaning in Windows-1251 except 0x98; iconv rejects it, so keep it as "?".
     std::string cleaned = bytes;
     for (char& c : cleaned)
-        if (c == '\x98')
-            c = '?';
+        if (c == '\x98') c = '?';
     if (!convert("UTF-8", "CP1251", cleaned, out.utf8, false))
         return Status::failure("Неверная кодировка Windows-1251");
     return Status::success();
@@ -100,8 +96,7 @@ std::string normalizeLineBreaksToCrLf(const std::string& text) {
         const char c = text[i];
         if (c == '\r') {
             out += "\r\n";
-            if (i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else if (c == '\n') {
             out += "\r\n";
         } else {

@@ -124,7 +124,7 @@ void TForm9::loadBackgroundMusic(const project::RegionAttributes& attrs) {
 void TForm9::storeBackgroundMusic(project::RegionAttributes& attrs) const {
     attrs.backgroundMusic = Edit1->text().toStdString();
     attrs.backgroundVolume = Edit2->text().toStdString();
-    attrs.backgroundLoop = CheckBox1->isChecked() ? "1" : "0";
+    attrs.backgroundLoop.assign(1, CheckBox1->isChecked() ? '1' : '0');
 }
 
 void TForm9::Button1Click() {

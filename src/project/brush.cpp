@@ -10,8 +10,7 @@ namespace {
 using Wide = __int128;
 
 void plot(common::Raster& map, int x, int y, common::Rgb color) {
-    if (map.contains(x, y))
-        map.setPixel(x, y, color);
+    if (map.contains(x, y)) map.setPixel(x, y, color);
 }
 
 void bresenham(common::Raster& map, int x0, int y0, int x1, int y1, common::Rgb color) {
@@ -20,8 +19,7 @@ void bresenham(common::Raster& map, int x0, int y0, int x1, int y1, common::Rgb 
     long long err = dx + dy;
     for (;;) {
         plot(map, x0, y0, color);
-        if (x0 == x1 && y0 == y1)
-            break;
+        if (x0 == x1 && y0 == y1) break;
         const long long e2 = 2 * err;
         if (e2 >= dy) {
             err += dy;
@@ -45,8 +43,7 @@ common::PixelRect segmentBounds(const common::PixelRect& bounds, int x0, int y0,
     const long long t = std::max<long long>(top, bounds.y);
     const long long r = std::min<long long>(right + 1, (long long)bounds.x + bounds.w);
     const long long b = std::min<long long>(bottom + 1, (long long)bounds.y + bounds.h);
-    if (r <= l || b <= t)
-        return {};
+    if (r <= l || b <= t) return {};
     return {int(l), int(t), int(r - l), int(b - t)};
 }
 
@@ -61,8 +58,7 @@ common::PixelRect paintSegment(common::Raster& map, int x0, int y0, int x1, int 
     y1 = std::clamp(y1, -kFar, kFar);
     width = std::clamp(width, 1, 1 << 16);
     const common::PixelRect box = segmentBounds(map.bounds(), x0, y0, x1, y1, width);
-    if (box.isEmpty())
-        return box;
+    if (box.isEmpty()) return box;
     if (width == 1) {
         bresenham(map, x0, y0, x1, y1, color);
         return box;
@@ -77,8 +73,7 @@ common::PixelRect paintSegment(common::Raster& map, int x0, int y0, int x1, int 
     auto inside = [&](int px, int py) {
         const Wide wx = 2 * Wide(px) + offset - ax, wy = 2 * Wide(py) + offset - ay;
         const Wide t = wx * vx + wy * vy;
-        if (t <= 0 || len2 == 0)
-            return wx * wx + wy * wy <= r2;
+        if (t <= 0 || len2 == 0) return wx * wx + wy * wy <= r2;
         if (t >= len2) {
             const Wide ex = wx - vx, ey = wy - vy;
             return ex * ex + ey * ey <= r2;

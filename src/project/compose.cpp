@@ -64,8 +64,7 @@ void maskRow(const uint8_t* s, const uint8_t* m, uint8_t* d, int n) {
         averageChunk(s, m, d);
         if (!allPixelsSet(m)) {
             for (int i = 0; i < 24; i += 3)
-                if ((m[i] | m[i + 1] | m[i + 2]) == 0)
-                    std::memcpy(d + i, s + i, 3);
+                if ((m[i] | m[i + 1] | m[i + 2]) == 0) std::memcpy(d + i, s + i, 3);
         }
     }
     for (; x < n; ++x, s += 3, m += 3, d += 3) {
@@ -105,11 +104,9 @@ void composeView(const common::Raster& source, const common::Raster& map, common
                  View view, int currentColor, common::PixelRect area) {
     assert(map.width() == source.width() && map.height() == source.height());
     assert(display.width() == source.width() && display.height() == source.height());
-    const common::PixelRect r = area.intersected(source.bounds())
-                                    .intersected(map.bounds())
-                                    .intersected(display.bounds());
-    if (r.isEmpty())
-        return;
+    const common::PixelRect r =
+        area.intersected(source.bounds()).intersected(map.bounds()).intersected(display.bounds());
+    if (r.isEmpty()) return;
     const bool plain =
         view == View::Source || (view == View::SourceAndCurrentColor && currentColor == 0);
     const common::Rgb color =

@@ -31,8 +31,7 @@ void ImageArea::setRaster(const common::Raster* raster) {
 }
 
 void ImageArea::repaintRect(const common::PixelRect& rect) {
-    if (!rect.isEmpty())
-        update(QRect(rect.x, rect.y, rect.w, rect.h));
+    if (!rect.isEmpty()) update(QRect(rect.x, rect.y, rect.w, rect.h));
 }
 
 void ImageArea::paintEvent(QPaintEvent* event) {
@@ -46,8 +45,7 @@ void ImageArea::paintEvent(QPaintEvent* event) {
     const QImage image(m_raster->data(), m_raster->width(), m_raster->height(),
                        qsizetype(m_raster->stride()), QImage::Format_RGB888);
     const QRect part = dirty.intersected(image.rect());
-    if (!part.isEmpty())
-        painter.drawImage(part.topLeft(), image, part);
+    if (!part.isEmpty()) painter.drawImage(part.topLeft(), image, part);
 }
 
 void ImageArea::mousePressEvent(QMouseEvent* event) {

@@ -10,7 +10,7 @@ namespace project {
 // the mouse in picture pixel coordinates (also outside the picture while a button is held).
 class ImageArea : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ImageArea(QWidget* parent = nullptr);
 
     // The raster to show; it must outlive the widget or be replaced before it goes away.
@@ -19,20 +19,20 @@ public:
     // Repaints just `rect` (picture pixels).
     void repaintRect(const common::PixelRect& rect);
 
-signals:
+  signals:
     void mousePressed(int x, int y, Qt::MouseButton button);
     void mouseMoved(int x, int y, Qt::MouseButtons buttons);
     void mouseReleased(int x, int y, Qt::MouseButton button);
     void mouseLeft();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
-private:
+  private:
     const common::Raster* m_raster = nullptr;
 };
 

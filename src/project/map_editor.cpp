@@ -13,16 +13,16 @@ namespace {
 // Reads the characters up to the next space (consumed); empty at the end of the text.
 std::string nextToken(DrawHistory& h) {
     const std::size_t start = std::size_t(h.readPos - 1);
-    if (start >= h.strokes.size())
-        return {};
+    if (start >= h.strokes.size()) return {};
     std::size_t end = h.strokes.find(' ', start);
-    if (end == std::string::npos)
-        end = h.strokes.size();
+    if (end == std::string::npos) end = h.strokes.size();
     h.readPos = int(end) + 2;
     return h.strokes.substr(start, end - start);
 }
 
-int toInt(const std::string& token) { return int(std::strtol(token.c_str(), nullptr, 10)); }
+int toInt(const std::string& token) {
+    return int(std::strtol(token.c_str(), nullptr, 10));
+}
 
 common::Rgb colorOfIndex(int index) {
     return index >= 0 && index < kTableSize ? paletteColors[index] : 0;
@@ -34,8 +34,7 @@ void replayStrokes(DrawHistory& h, common::Raster& map) {
     int penX = 0, penY = 0;
     for (;;) {
         const std::string token = nextToken(h);
-        if (token.empty())
-            break;
+        if (token.empty()) break;
         if (token == "*") {
             h.penColor = toInt(nextToken(h));
             h.penWidth = toInt(nextToken(h));

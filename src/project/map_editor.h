@@ -30,7 +30,7 @@ struct DrawHistory {
 void replayStrokes(DrawHistory& history, common::Raster& map);
 
 class MapEditor {
-public:
+  public:
     // A freshly opened map: it becomes the undo base; the log is emptied.
     void reset(const common::Raster& colorMap);
 
@@ -53,7 +53,7 @@ public:
     int lastX = 0;
     int lastY = 0;
 
-private:
+  private:
     struct Run {
         common::Rgb color;
         std::uint32_t length;

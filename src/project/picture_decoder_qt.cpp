@@ -15,14 +15,10 @@ namespace {
 QByteArray formatForExtension(const std::string& path) {
     std::string ext = common::extensionOf(path);
     for (char& c : ext)
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    if (ext == ".PNG")
-        return "png";
-    if (ext == ".JPG" || ext == ".JPEG")
-        return "jpeg";
-    if (ext == ".GIF")
-        return "gif";
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    if (ext == ".PNG") return "png";
+    if (ext == ".JPG" || ext == ".JPEG") return "jpeg";
+    if (ext == ".GIF") return "gif";
     return {};
 }
 
@@ -50,8 +46,7 @@ common::Status decodePicture(const std::string& path, common::Raster& picture) {
     // Pictures of any size: lift Qt's default allocation limit.
     QImageReader::setAllocationLimit(0);
     QImageReader reader(file, format);
-    if (format.isEmpty())
-        reader.setDecideFormatFromContent(true);
+    if (format.isEmpty()) reader.setDecideFormatFromContent(true);
     QImage image;
     if (!reader.read(&image) || image.isNull()) {
         return common::Status::failure("Не удалось открыть изображение \"" + path +

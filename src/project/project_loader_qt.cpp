@@ -22,8 +22,7 @@ OpenOutcome openProject(const std::string& path, ProjectState& state) {
     OpenOutcome outcome;
     common::Raster picture;
     outcome.status = decodePicture(path, picture);
-    if (!outcome.status)
-        return outcome;
+    if (!outcome.status) return outcome;
 
     state.imagePath = path;
     state.imageLoaded = true;
@@ -48,8 +47,7 @@ OpenOutcome openProject(const std::string& path, ProjectState& state) {
             map = fitMapToPicture(map, state.imageWidth, state.imageHeight);
         }
     }
-    if (map.isEmpty())
-        map = common::Raster(state.imageWidth, state.imageHeight);
+    if (map.isEmpty()) map = common::Raster(state.imageWidth, state.imageHeight);
     state.colorMap = std::move(map);
 
     state.myAttrs.clearAll();

@@ -12,8 +12,7 @@ namespace {
 std::string projectBaseOf(const std::string& imagePath) {
     const auto dot = imagePath.rfind('.');
     const auto slash = imagePath.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return imagePath;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return imagePath;
     return common::stripExtension(imagePath);
 }
 

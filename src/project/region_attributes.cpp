@@ -5,9 +5,9 @@
 namespace project {
 
 const std::array<Field, kFieldCount> kFileFieldOrder = {
-    link,         linkNewWindow, sound,      soundLoop,   soundVolume,  picture,
-    pictureWidth, pictureHeight, pictureFrame, video,     videoLoop,    videoWidth,
-    videoHeight,  videoVolume,   videoFrame, hint,        hintStyle,
+    link,         linkNewWindow, sound,        soundLoop, soundVolume, picture,
+    pictureWidth, pictureHeight, pictureFrame, video,     videoLoop,   videoWidth,
+    videoHeight,  videoVolume,   videoFrame,   hint,      hintStyle,
 };
 
 int RegionAttributes::cellIndex(int c, int e) {
@@ -39,20 +39,16 @@ bool RegionAttributes::isInUse(int c) const {
     for (int e = 0; e < kEventCount; ++e) {
         const int i = cellIndex(c, e);
         for (Field f : {link, sound, picture, video, hint})
-            if (!fields[f][i].empty())
-                return true;
+            if (!fields[f][i].empty()) return true;
     }
     return false;
 }
 
 void RegionAttributes::showDefaults(int c, int e) {
     const int i = cellIndex(c, e);
-    if (fields[hintStyle][i].empty())
-        fields[hintStyle][i] = "9";
-    if (fields[pictureFrame][i].empty())
-        fields[pictureFrame][i] = "1";
-    if (fields[videoFrame][i].empty())
-        fields[videoFrame][i] = "1";
+    if (fields[hintStyle][i].empty()) fields[hintStyle][i] = "9";
+    if (fields[pictureFrame][i].empty()) fields[pictureFrame][i] = "1";
+    if (fields[videoFrame][i].empty()) fields[videoFrame][i] = "1";
 }
 
 } // namespace project

@@ -42,7 +42,7 @@ enum Field {
 extern const std::array<Field, kFieldCount> kFileFieldOrder;
 
 class RegionAttributes {
-public:
+  public:
     RegionAttributes() { clearAll(); }
 
     // Colour c in 0..199, event e in 0..2.

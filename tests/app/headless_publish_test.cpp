@@ -17,7 +17,7 @@ ProgramRun runEditor(const std::vector<std::string>& args, const testing_support
 }
 
 class HeadlessPublish : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (!std::filesystem::exists(QZ_BINARY_DIR "/qiv-zarim-editor"))
             GTEST_SKIP() << "the editor is not built";
@@ -43,9 +43,9 @@ TEST_F(HeadlessPublish, PublishesTheSampleProject) {
 }
 
 TEST_F(HeadlessPublish, EffectOptions) {
-    ProgramRun run = runEditor({"--publish", dir.file("sample.png"), "--effect-grid", "30x10",
-                         "--effect-depth", "4"},
-                        dir);
+    ProgramRun run = runEditor(
+        {"--publish", dir.file("sample.png"), "--effect-grid", "30x10", "--effect-depth", "4"},
+        dir);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::string script = testing_support::readFile(dir.file("zarm_sample.js"));
     EXPECT_NE(script.find("MM=30; NN=10;"), std::string::npos);

@@ -44,15 +44,32 @@ TEST(MainWindow, StartsWithCaptionMenusAndStatusBar) {
     TForm1 form(dir.path().string());
     EXPECT_EQ(form.windowTitle(), "Qiv Zarim Editor");
     EXPECT_EQ(form.size().width(), 861);
-    EXPECT_EQ(menuEntries(form.menuBar()),
-              (QStringList{"[Файл]", "Открыть изображение Ctrl+O", "—", "Сохранить Ctrl+S",
-                           "Сохранить как", "Протестировать в браузере Ctrl+T", "—", "Выход",
-                           "[Редактирование]", "Отменить Ctrl+Z", "—", "Очистить карту",
-                           "[Режим просмотра]", "Исходное изображение F5",
-                           "Изображение + маска F6", "Изображение + текущий цвет F7",
-                           "[Параметры]", "Настройки экспорта медиа файлов",
-                           "Динамическая яркость", "[Окна]", "Палитра", "Фоновая музыка",
-                           "[Помощь]", "Справка", "—", "О программе"}));
+    EXPECT_EQ(menuEntries(form.menuBar()), (QStringList{"[Файл]",
+                                                        "Открыть изображение Ctrl+O",
+                                                        "—",
+                                                        "Сохранить Ctrl+S",
+                                                        "Сохранить как",
+                                                        "Протестировать в браузере Ctrl+T",
+                                                        "—",
+                                                        "Выход",
+                                                        "[Редактирование]",
+                                                        "Отменить Ctrl+Z",
+                                                        "—",
+                                                        "Очистить карту",
+                                                        "[Режим просмотра]",
+                                                        "Исходное изображение F5",
+                                                        "Изображение + маска F6",
+                                                        "Изображение + текущий цвет F7",
+                                                        "[Параметры]",
+                                                        "Настройки экспорта медиа файлов",
+                                                        "Динамическая яркость",
+                                                        "[Окна]",
+                                                        "Палитра",
+                                                        "Фоновая музыка",
+                                                        "[Помощь]",
+                                                        "Справка",
+                                                        "—",
+                                                        "О программе"}));
     EXPECT_TRUE(form.Sourceandmask1->isChecked());
     EXPECT_FALSE(form.Source1->isChecked());
     for (int i = 0; i < 4; ++i) {
@@ -92,7 +109,7 @@ TEST(MainWindow, SavingWithoutAPictureSaysSo) {
 
 // The map editor through real mouse events on the image area.
 class MapEditorWindow : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         picture = dir.file("scene.png");
         QImage image(60, 40, QImage::Format_RGB888);

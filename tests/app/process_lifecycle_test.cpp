@@ -36,14 +36,13 @@ int waitForExit(pid_t pid, std::chrono::milliseconds limit) {
 
 TEST(ProgramLifecycle, RelocatedCopyWritesItsSettingsOnTermination) {
     const fs::path exe = QZ_BINARY_DIR "/qiv-zarim-editor";
-    if (!fs::exists(exe))
-        GTEST_SKIP() << "the editor is not built";
+    if (!fs::exists(exe)) GTEST_SKIP() << "the editor is not built";
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
         testing_support::TempDir dir;
         fs::copy_file(exe, dir.path() / "qiv-zarim-editor");
         const std::string ini = dir.file("Qiv_Zarim_Editor.ini");
-        testing_support::writeFile(ini,
-                                   "SOUND_CHANNELS=1\r\nVIDEO_BITRATE=384k\r\nVIDEO_BITRATE=768k\r\n");
+        testing_support::writeFile(
+            ini, "SOUND_CHANNELS=1\r\nVIDEO_BITRATE=384k\r\nVIDEO_BITRATE=768k\r\n");
 
         std::vector<std::string> env;
         for (char** e = environ; *e; ++e)
@@ -64,8 +63,7 @@ TEST(ProgramLifecycle, RelocatedCopyWritesItsSettingsOnTermination) {
         std::this_thread::sleep_for(std::chrono::seconds(2)); // start-up
         kill(pid, sig);
         const int code = waitForExit(pid, std::chrono::seconds(20));
-        if (code < 0)
-            kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
+        if (code < 0) kill(pid, SIGKILL), waitpid(pid, nullptr, 0);
         EXPECT_EQ(code, 0) << "signal " << sig;
         EXPECT_EQ(testing_support::readFile(ini),
                   "FFMPEG=\r\nSOUND_REWRITE=0\r\nSOUND_CHANNELS=1\r\nSOUND_BITRATE=128k\r\n"

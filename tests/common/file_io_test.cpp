@@ -13,9 +13,9 @@
 
 namespace {
 
+using testing_support::FileSizeLimit;
 using testing_support::readFile;
 using testing_support::TempDir;
-using testing_support::FileSizeLimit;
 using testing_support::writeFile;
 
 std::vector<std::string> filesIn(const TempDir& dir) {

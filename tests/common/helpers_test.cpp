@@ -50,14 +50,10 @@ TEST(SplitText, CountsPiecesAsSpecified) {
         std::vector<std::string> pieces;
     };
     const Case cases[] = {
-        {"a\tb", 100, {"a", "b"}},
-        {"a\t\tc", 100, {"a", "", "c"}},
-        {"a\t", 100, {"a"}},
-        {"", 100, {}},
-        {"\t", 100, {""}},
-        {"a\tb\tc", 2, {"a", "b"}},
-        {"a\tb\t", 2, {"a", "b"}},
-        {"x", 1, {"x"}},
+        {"a\tb", 100, {"a", "b"}}, {"a\t\tc", 100, {"a", "", "c"}},
+        {"a\t", 100, {"a"}},       {"", 100, {}},
+        {"\t", 100, {""}},         {"a\tb\tc", 2, {"a", "b"}},
+        {"a\tb\t", 2, {"a", "b"}}, {"x", 1, {"x"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -89,17 +85,10 @@ TEST(SplitText, StopsAtOneHundredPieces) {
 
 TEST(FormatByteSize, PicksTheUnitByTruncation) {
     const std::pair<std::int64_t, std::string> cases[] = {
-        {0, "0 байт"},
-        {1023, "1023 байт"},
-        {1024, "1 КБ"},
-        {2047, "1 КБ"},
-        {1048575, "1023 КБ"},
-        {1048576, "1 МБ"},
-        {1073741824, "1 ГБ"},
-        {1099511627776LL, "1 ТБ"},
-        {1125899906842624LL, "1125899906842624"},
-        {-5, "-5 байт"},
-        {-5000, "-5000 байт"},
+        {0, "0 байт"},        {1023, "1023 байт"},       {1024, "1 КБ"},
+        {2047, "1 КБ"},       {1048575, "1023 КБ"},      {1048576, "1 МБ"},
+        {1073741824, "1 ГБ"}, {1099511627776LL, "1 ТБ"}, {1125899906842624LL, "1125899906842624"},
+        {-5, "-5 байт"},      {-5000, "-5000 байт"},
     };
     for (const auto& [size, text] : cases)
         EXPECT_EQ(formatByteSize(size), text) << size;
@@ -130,9 +119,9 @@ TEST(Listing, ReturnsMatchingRegularFilesWithCrLf) {
     EXPECT_EQ(sorted(listSoundFiles(folder)),
               (std::vector<std::string>{folder + "/link.mp3", folder + "/song.Ogg",
                                         folder + "/track.mp3", folder + "/y.wav"}));
-    EXPECT_EQ(sorted(listImageFiles(folder)),
-              (std::vector<std::string>{folder + "/a.PNG", folder + "/photo.jpeg",
-                                        folder + "/x.gif"}));
+    EXPECT_EQ(
+        sorted(listImageFiles(folder)),
+        (std::vector<std::string>{folder + "/a.PNG", folder + "/photo.jpeg", folder + "/x.gif"}));
     EXPECT_EQ(listImageFiles(folder + "/missing"), "");
 }
 

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
-
 TEST(FieldValues, GeneralFormatIsShortestWithAPoint) {
     const std::pair<double, std::string> cases[] = {
         {1, "1"},

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
-
 TEST(MusicVolume, LeavingTheBoxFollowsTheSlidersHundredths) {
     struct Case {
         const char* typed;

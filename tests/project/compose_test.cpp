@@ -83,8 +83,7 @@ TEST(Compose, FastPathsEqualThePerPixelDefinition) {
             composeView(source, map, part, view, 6, rect);
             for (int y = 0; y < height; ++y) {
                 for (int x = 0; x < width; ++x) {
-                    const common::Rgb want =
-                        expected(source.pixel(x, y), map.pixel(x, y), view, 6);
+                    const common::Rgb want = expected(source.pixel(x, y), map.pixel(x, y), view, 6);
                     ASSERT_EQ(whole.pixel(x, y), want) << width << " " << x << "," << y;
                     const bool inside = x >= rect.x && y >= rect.y && y < rect.y + rect.h;
                     ASSERT_EQ(part.pixel(x, y), inside ? want : 0x123456u);

@@ -68,7 +68,7 @@ TEST(Brush, PaintsTheExactColourAndClipsAtTheEdges) {
 }
 
 class MapEditorTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         base = Raster(40, 30);
         for (int x = 0; x < 40; ++x)

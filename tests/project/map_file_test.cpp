@@ -16,9 +16,9 @@ namespace {
 
 using common::Raster;
 using common::Rgb;
+using testing_support::FileSizeLimit;
 using testing_support::readFile;
 using testing_support::TempDir;
-using testing_support::FileSizeLimit;
 using testing_support::writeFile;
 
 // A map whose pixel (x, y) is color(x, y).

@@ -20,7 +20,7 @@ TEST(Palette, ReverseLookupFindsEveryIndexAndNothingElse) {
     for (int i = 0; i < project::kTableSize; ++i)
         EXPECT_EQ(colorIndexOf(paletteColors[i]), i);
     const std::pair<common::Rgb, int> cases[] = {
-        {0x000000, 0}, {0xFFFFFF, 211}, {0x010101, 0}, {0x330099, 1},
+        {0x000000, 0}, {0xFFFFFF, 211}, {0x010101, 0},   {0x330099, 1},
         {0x9999FF, 5}, {0x343434, 0},   {0x01000000, 0}, {0xFF0000, 73},
     };
     for (const auto& [color, index] : cases)

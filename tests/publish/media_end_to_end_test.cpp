@@ -29,8 +29,8 @@ const std::string kEditor = QZ_BINARY_DIR "/qiv-zarim-editor";
 // status, or -1.
 int runTo(const std::string& program, const std::vector<std::string>& args,
           const std::string& outputFile) {
-    const auto run = testing_support::runProgram(program, args,
-                                                 fs::path(outputFile).parent_path().string());
+    const auto run =
+        testing_support::runProgram(program, args, fs::path(outputFile).parent_path().string());
     testing_support::writeFile(outputFile, run.out + run.err);
     return run.exitCode;
 }

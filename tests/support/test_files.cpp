@@ -5,11 +5,11 @@ extern "C" char** environ;
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <iterator>
 #include <random>
+#include <spawn.h>
 #include <stdexcept>
+#include <sys/wait.h>
 
 namespace testing_support {
 
@@ -31,7 +31,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
-std::string TempDir::file(const std::string& name) const { return (m_path / name).string(); }
+std::string TempDir::file(const std::string& name) const {
+    return (m_path / name).string();
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,7 +10,7 @@ namespace testing_support {
 
 // A fresh folder under the system's temporary folder; removed with everything in it on destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     // Path of a file inside the folder, as a UTF-8 string.
     std::string file(const std::string& name) const;
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
@@ -30,13 +30,13 @@ void writeFile(const std::string& path, const std::string& bytes);
 // Makes every write past `bytes` into any file fail with EFBIG while alive: a failing disk
 // that works even for root, for whom read-only folders are writable.
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(rlim_t bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };

@@ -1,11 +1,11 @@
 #include "support/widget_events.h"
 
 #include <QAbstractButton>
-#include <QPushButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QWidget>
 
 namespace testing_support {
@@ -13,8 +13,7 @@ namespace testing_support {
 namespace {
 
 void send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held,
-                      Qt::NoModifier);
+    QMouseEvent event(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &event);
 }
 
@@ -51,8 +50,7 @@ MessageBoxCatcher::MessageBoxCatcher(QMessageBox::StandardButton answer) : m_ans
 
 void MessageBoxCatcher::check() {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box)
-        return;
+    if (!box) return;
     texts << box->text();
     titles << box->windowTitle();
     QAbstractButton* button = box->button(m_answer);
@@ -73,8 +71,7 @@ FileDialogAnswer::FileDialogAnswer(QString fileName) : m_fileName(std::move(file
 void FileDialogAnswer::check() {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     auto* name = dialog ? dialog->findChild<QLineEdit*>("fileNameEdit") : nullptr;
-    if (!name)
-        return;
+    if (!name) return;
     if (answered) { // the dialog refused the name
         dialog->reject();
         return;

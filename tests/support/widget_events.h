@@ -13,7 +13,9 @@
 class QWidget;
 
 // Readable QString values in test failure messages.
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 namespace testing_support {
 
@@ -25,13 +27,13 @@ void drag(QWidget* w, std::initializer_list<QPoint> points);
 
 // While alive, every modal QMessageBox shown is answered with `answer` and its text recorded.
 class MessageBoxCatcher : public QObject {
-public:
+  public:
     explicit MessageBoxCatcher(QMessageBox::StandardButton answer = QMessageBox::Ok);
     QStringList texts;
     QStringList titles;
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
 
-private:
+  private:
     void check();
     QTimer m_timer;
     QMessageBox::StandardButton m_answer;
@@ -41,13 +43,13 @@ private:
 // file name box and accepts (the dialog's own checks run), or cancels when `fileName` is empty.
 // A dialog that refuses the name is cancelled rather than waited for. Records what it showed.
 class FileDialogAnswer : public QObject {
-public:
+  public:
     explicit FileDialogAnswer(QString fileName);
     bool answered = false;
     QString folder;      // the folder the dialog showed
     QStringList filters; // its name filters
 
-private:
+  private:
     void check();
     QTimer m_timer;
     QString m_fileName;
