@@ -115,10 +115,7 @@ class MapEditorWindow : public ::testing::Test {
         QImage image(60, 40, QImage::Format_RGB888);
         image.fill(QColor(200, 200, 200));
         ASSERT_TRUE(image.save(QString::fromStdString(picture)));
-        std::filesystem::create_directory(dir.path() / "template");
-        writeFile(dir.file("template/index.html"), "<p>[NAME]</p>\r\n");
-        writeFile(dir.file("template/index.js"), "var C=new Array();\r\n[DATA][EFFECT]");
-        writeFile(dir.file("template/qiv_zarim.css"), "body{}");
+        testing_support::writeMinimalTemplates(dir.path().string());
         form = std::make_unique<TForm1>(dir.path().string());
         ASSERT_TRUE(form->openImage(picture));
         area = form->imageArea();

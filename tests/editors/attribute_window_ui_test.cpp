@@ -455,11 +455,7 @@ class AttributesInAProject : public ::testing::Test {
         QImage image(40, 30, QImage::Format_RGB888);
         image.fill(QColor(90, 120, 150));
         ASSERT_TRUE(image.save(QString::fromStdString(picture)));
-        std::filesystem::create_directory(dir.path() / "template");
-        testing_support::writeFile(dir.file("template/index.html"), "<p>[NAME]</p>\r\n");
-        testing_support::writeFile(dir.file("template/index.js"),
-                                   "var C=new Array();\r\n[DATA][EFFECT]");
-        testing_support::writeFile(dir.file("template/qiv_zarim.css"), "body{}");
+        testing_support::writeMinimalTemplates(dir.path().string());
         form1 = std::make_unique<app::TForm1>(dir.path().string());
         form4 = std::make_unique<editors::TForm4>(form1->project(), form1.get());
         form8 = std::make_unique<editors::TForm8>(form1->project(), form1.get());

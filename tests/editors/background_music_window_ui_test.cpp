@@ -284,10 +284,7 @@ TEST_F(BackgroundMusicWindow, ChoosesAnOggFileFromTheSoundsFolder) {
 class BackgroundMusicInAProject : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::filesystem::create_directory(dir.path() / "template");
-        writeFile(dir.file("template/index.html"), "<p>[NAME]</p>\r\n");
-        writeFile(dir.file("template/index.js"), "var C=new Array();\r\n[DATA][EFFECT]");
-        writeFile(dir.file("template/qiv_zarim.css"), "body{}");
+        testing_support::writeMinimalTemplates(dir.path().string());
         main = std::make_unique<app::TForm1>(dir.path().string());
         music = std::make_unique<TForm9>(main->project(), main.get());
         app::windows().Form1 = main.get();

@@ -45,6 +45,13 @@ void writeFile(const std::string& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+void writeMinimalTemplates(const std::string& exeDir) {
+    std::filesystem::create_directories(exeDir + "/template");
+    writeFile(exeDir + "/template/index.html", "<p>[NAME]</p>\r\n");
+    writeFile(exeDir + "/template/index.js", "var C=new Array();\r\n[DATA][EFFECT]");
+    writeFile(exeDir + "/template/qiv_zarim.css", "body{}");
+}
+
 FileSizeLimit::FileSizeLimit(rlim_t bytes) {
     m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     getrlimit(RLIMIT_FSIZE, &m_old);

@@ -27,6 +27,10 @@ class TempDir {
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
 
+// A "template" folder in `exeDir` with the smallest page, script and style sheet templates
+// publishing accepts, for tests of windows that save.
+void writeMinimalTemplates(const std::string& exeDir);
+
 // Makes every write past `bytes` into any file fail with EFBIG while alive: a failing disk
 // that works even for root, for whom read-only folders are writable.
 class FileSizeLimit {
