@@ -8,7 +8,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QImage>
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -112,9 +111,7 @@ class MapEditorWindow : public ::testing::Test {
   protected:
     void SetUp() override {
         picture = dir.file("scene.png");
-        QImage image(60, 40, QImage::Format_RGB888);
-        image.fill(QColor(200, 200, 200));
-        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        ASSERT_TRUE(testing_support::writeFilledPicture(picture, 60, 40, QColor(200, 200, 200)));
         testing_support::writeMinimalTemplates(dir.path().string());
         form = std::make_unique<TForm1>(dir.path().string());
         ASSERT_TRUE(form->openImage(picture));

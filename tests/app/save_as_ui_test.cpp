@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QImage>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -41,9 +40,7 @@ class SaveAsTest : public ::testing::Test {
         writeFile(dir.file("template/index.js"), "var C=new Array();\r\n[DATA][EFFECT]");
         writeFile(dir.file("template/qiv_zarim.css"), "body{}");
         picture = dir.file("pics/scene.png");
-        QImage image(12, 9, QImage::Format_RGB888);
-        image.fill(QColor(10, 200, 30));
-        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        ASSERT_TRUE(testing_support::writeFilledPicture(picture, 12, 9, QColor(10, 200, 30)));
         pictureBytes = readFile(picture);
         form = std::make_unique<TForm1>(dir.path().string());
         form->settings().ffmpegPath.clear(); // copies only; no converter runs here
@@ -128,9 +125,7 @@ TEST_F(SaveAsTest, AFailedCopyIsReportedAndNothingChanges) {
 
 TEST_F(SaveAsTest, SavingAsTheSameNameRepublishesInPlace) {
     picture = dir.file("pics/scene.jpg");
-    QImage image(12, 9, QImage::Format_RGB888);
-    image.fill(QColor(10, 200, 30));
-    ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+    ASSERT_TRUE(testing_support::writeFilledPicture(picture, 12, 9, QColor(10, 200, 30)));
     pictureBytes = readFile(picture);
     open();
     testing_support::MessageBoxCatcher boxes;

@@ -15,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -452,9 +451,7 @@ class AttributesInAProject : public ::testing::Test {
   protected:
     void SetUp() override {
         picture = dir.file("scene.png");
-        QImage image(40, 30, QImage::Format_RGB888);
-        image.fill(QColor(90, 120, 150));
-        ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+        ASSERT_TRUE(testing_support::writeFilledPicture(picture, 40, 30, QColor(90, 120, 150)));
         testing_support::writeMinimalTemplates(dir.path().string());
         form1 = std::make_unique<app::TForm1>(dir.path().string());
         form4 = std::make_unique<editors::TForm4>(form1->project(), form1.get());

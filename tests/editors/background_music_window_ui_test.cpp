@@ -19,7 +19,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -301,9 +300,7 @@ class BackgroundMusicInAProject : public ::testing::Test {
     std::string makePicture(const std::string& name, const char* volume = nullptr,
                             const char* loop = "", const char* file = "") {
         const std::string path = dir.file(name);
-        QImage image(30, 20, QImage::Format_RGB888);
-        image.fill(QColor(10, 20, 30));
-        EXPECT_TRUE(image.save(QString::fromStdString(path)));
+        EXPECT_TRUE(testing_support::writeFilledPicture(path, 30, 20, QColor(10, 20, 30)));
         if (volume) {
             project::RegionAttributes attrs;
             attrs.backgroundMusic = file;

@@ -240,9 +240,7 @@ TEST_F(PaletteWindow, EveryCellShowsItsNumberInWhiteOnItsColour) {
 TEST(PalettePick, RightClickOnTheMapSelectsThroughThePalette) {
     testing_support::TempDir dir;
     const std::string picture = dir.file("pick.png");
-    QImage image(30, 20, QImage::Format_RGB888);
-    image.fill(Qt::gray);
-    ASSERT_TRUE(image.save(QString::fromStdString(picture)));
+    ASSERT_TRUE(testing_support::writeFilledPicture(picture, 30, 20, Qt::gray));
     app::TForm1 form1(dir.path().string());
     TForm4 palette(form1.project(), &form1);
     TForm8 attributes(form1.project(), &form1);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,6 +19,12 @@ void send(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::M
 }
 
 } // namespace
+
+bool writeFilledPicture(const std::string& path, int width, int height, QColor color) {
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(color);
+    return image.save(QString::fromStdString(path));
+}
 
 void mousePress(QWidget* w, QPoint p, Qt::MouseButton button) {
     send(w, QEvent::MouseButtonPress, p, button, button);

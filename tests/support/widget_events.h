@@ -2,6 +2,7 @@
 // Helpers for window tests: real mouse events for a widget, and a catcher that answers the
 // modal message boxes a handler shows and records their texts.
 
+#include <QColor>
 #include <QMessageBox>
 #include <QObject>
 #include <QPoint>
@@ -9,6 +10,7 @@
 #include <QTimer>
 
 #include <ostream>
+#include <string>
 
 class QWidget;
 
@@ -18,6 +20,9 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 }
 
 namespace testing_support {
+
+// Saves a picture of one colour at `path` (format from the extension); false on failure.
+bool writeFilledPicture(const std::string& path, int width, int height, QColor color);
 
 void mousePress(QWidget* w, QPoint p, Qt::MouseButton button);
 void mouseMove(QWidget* w, QPoint p, Qt::MouseButtons held);
