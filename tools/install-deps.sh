@@ -9,6 +9,7 @@ packages=(
     libsdl2-dev libsdl2-mixer-dev libgif-dev
     libgtest-dev libbenchmark-dev
     ffmpeg vorbis-tools chromium fonts-dejavu-core
+    qt6-translations-l10n xvfb x11-utils
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)

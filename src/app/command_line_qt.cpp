@@ -1,9 +1,9 @@
 #include "app/command_line_qt.h"
 
-#include "app/settings.h"
 #include "app/window_hooks_qt.h"
 #include "editors/music_volume.h"
 #include "project/project_loader_qt.h"
+#include "publish/export_settings.h"
 #include "publish/publisher.h"
 
 #include <QCoreApplication>
@@ -79,8 +79,8 @@ int runHeadlessPublish(int argc, char** argv) {
     if (picture.empty()) return usage("No picture given");
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
-    const ExportSettings settings =
-        readSettingsFile(exeDir + "/Qiv_Zarim_Editor.ini", findOnPath("ffmpeg"));
+    const publish::ExportSettings settings =
+        publish::readSettingsFile(exeDir + "/Qiv_Zarim_Editor.ini", publish::findOnPath("ffmpeg"));
 
     ConsoleReporter reporter;
     project::ProjectState state;

@@ -3,6 +3,7 @@
 #include "app/command_line_qt.h"
 #include "app/main_window.h"
 #include "app/signal_quit_qt.h"
+#include "app/translations_qt.h"
 #include "app/window_registry.h"
 #include "editors/attribute_window.h"
 #include "editors/background_music_window.h"
@@ -11,7 +12,6 @@
 #include "publish/export_settings_window.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QFontDatabase>
 #include <QIcon>
 #include <QMessageBox>
@@ -53,8 +53,9 @@ int main(int argc, char** argv) {
     if (app::isHeadlessPublish(argc, argv)) return app::runHeadlessPublish(argc, argv);
 
     Application application(argc, argv);
+    // No display name: the toolkit would add it to every window's caption.
     QApplication::setApplicationName("Qiv Zarim Editor");
-    QApplication::setApplicationDisplayName("Qiv Zarim Editor");
+    app::installQtTranslations(application);
     QApplication::setWindowIcon(QIcon(":/icons/qiv_zarim.png"));
     // The windows' fixed layouts are measured for an 8-point font: Tahoma where installed,
     // otherwise the desktop's own family at that size.
@@ -93,13 +94,9 @@ int main(int argc, char** argv) {
         form1->show();
         QTimer::singleShot(1000, form1.get(), [f = form1.get()] { f->showPaletteBeside(); });
 
+        // Without a picture on the command line the editor starts empty.
         const QStringList args = QApplication::arguments();
-        if (args.size() > 1) {
-            form1->openImage(args.at(1).toStdString());
-        } else {
-            const std::string sample = exeDir + "/sample/sample.png";
-            if (QFile::exists(QString::fromStdString(sample))) form1->openImage(sample);
-        }
+        if (args.size() > 1) form1->openImage(args.at(1).toStdString());
         return QApplication::exec();
     } catch (const std::exception& e) {
         QMessageBox::critical(nullptr, "Qiv Zarim Editor", QString::fromUtf8(e.what()));

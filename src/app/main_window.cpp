@@ -145,11 +145,12 @@ void TForm1::createStatusBar() {
 }
 
 void TForm1::Readini1Click() {
-    m_settings = readSettingsFile(settingsPath(), findOnPath("ffmpeg"));
+    m_settings = publish::readSettingsFile(settingsPath(), publish::findOnPath("ffmpeg"));
 }
 
 void TForm1::Writeini1Click() {
-    writeSettingsFile(settingsPath(), m_settings); // an unwritable file is silently skipped
+    publish::writeSettingsFile(settingsPath(),
+                               m_settings); // an unwritable file is silently skipped
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -201,7 +202,14 @@ bool TForm1::openImage(const std::string& path) {
 
 void TForm1::composeView() {
     if (!m_project.imageLoaded) return;
+    m_composedColor = m_project.currentColor;
     composeRect(m_project.sourceImage.bounds());
+}
+
+void TForm1::followCurrentColor() {
+    if (m_project.view == project::View::SourceAndCurrentColor &&
+        m_project.currentColor != m_composedColor)
+        composeView();
 }
 
 void TForm1::composeRect(const common::PixelRect& rect) {
@@ -224,7 +232,10 @@ void TForm1::Updateview1Click(QAction* view) {
 void TForm1::pickColor(int n) {
     // Only the 200 palette colours can be chosen; the reverse lookup's extra colours pick 0.
     if (n >= project::kPaletteSize) n = 0;
-    if (!hooks::selectPaletteColor(n)) m_project.currentColor = n;
+    if (!hooks::selectPaletteColor(n)) {
+        m_project.currentColor = n;
+        followCurrentColor();
+    }
 }
 
 void TForm1::Image1MouseDown(int x, int y, Qt::MouseButton button) {

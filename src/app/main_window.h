@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/settings.h"
 #include "project/map_editor.h"
 #include "project/project_state.h"
+#include "publish/export_settings.h"
 
 #include <QMainWindow>
 
@@ -29,7 +29,7 @@ class TForm1 : public QMainWindow {
     ~TForm1() override;
 
     project::ProjectState& project() { return m_project; }
-    ExportSettings& settings() { return m_settings; }
+    publish::ExportSettings& settings() { return m_settings; }
     const std::string& exeDir() const { return m_exeDir; }
     std::string settingsPath() const { return m_exeDir + "/Qiv_Zarim_Editor.ini"; }
     const project::MapEditor& mapEditor() const { return m_editor; }
@@ -41,6 +41,9 @@ class TForm1 : public QMainWindow {
     bool openImage(const std::string& path);
     // Recomposes the whole picture for the selected view and repaints it.
     void composeView();
+    // Recomposes the third view when the current colour is not the one it shows; nothing in
+    // the other views or when the colour is unchanged.
+    void followCurrentColor();
     // "Сохранить как" after its file dialog: `chosenName` gets ".jpg" unless it ends in
     // ".jpg"/".jpeg" (any case), the picture file is copied there byte for byte and becomes
     // the project's picture, and the project is published under the new name. False when
@@ -82,10 +85,11 @@ class TForm1 : public QMainWindow {
     bool publish();
 
     std::string m_exeDir;
-    ExportSettings m_settings;
+    publish::ExportSettings m_settings;
     project::ProjectState m_project;
     project::MapEditor m_editor;
     bool m_drawing = false;
+    int m_composedColor = -1; // the current colour of the last whole composition
 
     QScrollArea* ScrollBox1 = nullptr;
     project::ImageArea* Image1 = nullptr;

@@ -1,7 +1,6 @@
 #include "app/window_hooks_qt.h"
 
 #include "app/main_window.h"
-#include "app/settings.h"
 #include "app/window_registry.h"
 #include "editors/attribute_window.h"
 #include "editors/background_music_window.h"
@@ -9,6 +8,7 @@
 #include "project/project_state.h"
 #include "project/region_attributes.h"
 #include "publish/effect_window.h"
+#include "publish/export_settings.h"
 #include "publish/export_settings_window.h"
 #include "publish/media_pass.h"
 #include "publish/process_runner_qt.h"
@@ -56,6 +56,10 @@ bool selectPaletteColor(int n) {
     return true;
 }
 
+void currentColorChanged() {
+    if (windows().Form1) windows().Form1->followCurrentColor();
+}
+
 void loadBackgroundMusic(const project::RegionAttributes& attrs) {
     if (windows().Form9) windows().Form9->loadBackgroundMusic(attrs);
 }
@@ -70,7 +74,7 @@ publish::EffectSettings effectSettings() {
 }
 
 std::function<void(publish::PublishReporter&)>
-mediaPass(const ExportSettings& settings, const project::ProjectState& state,
+mediaPass(const publish::ExportSettings& settings, const project::ProjectState& state,
           std::function<void(const std::string&)> progressLine) {
     return [settings, &state, progressLine](publish::PublishReporter& reporter) {
         publish::QtProcessRunner runner(windows().Form1, progressLine);

@@ -8,16 +8,14 @@
 #include <functional>
 #include <string>
 
-namespace app {
-struct ExportSettings;
-}
 namespace project {
 class RegionAttributes;
 struct ProjectState;
 } // namespace project
 namespace publish {
+struct ExportSettings;
 class PublishReporter;
-}
+} // namespace publish
 
 namespace app::hooks {
 
@@ -34,6 +32,8 @@ void commitAttributes();
 // The palette window selects index n (committing and refreshing the attribute window).
 // False when there is no palette window.
 bool selectPaletteColor(int n);
+// The current colour may have changed: the main window's third view follows it.
+void currentColorChanged();
 
 // The background music window's controls from / into the table's three trailing members.
 void loadBackgroundMusic(const project::RegionAttributes& attrs);
@@ -45,7 +45,7 @@ publish::EffectSettings effectSettings();
 // runs), with a copy of `settings`. Over the main window it shows a progress dialog; without
 // one, each converter run is announced through `progressLine` (may be empty).
 std::function<void(publish::PublishReporter&)>
-mediaPass(const ExportSettings& settings, const project::ProjectState& state,
+mediaPass(const publish::ExportSettings& settings, const project::ProjectState& state,
           std::function<void(const std::string&)> progressLine = {});
 
 } // namespace app::hooks

@@ -1,6 +1,6 @@
 #include "editors/attribute_window.h"
 
-#include "app/settings.h"
+#include "app/window_hooks_qt.h"
 #include "app/window_registry.h"
 #include "common/audio_output.h"
 #include "common/file_io.h"
@@ -13,6 +13,7 @@
 #include "project/palette.h"
 #include "project/picture_decoder_qt.h"
 #include "project/project_state.h"
+#include "publish/export_settings.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -402,7 +403,7 @@ void TForm8::N1Click() {
 }
 
 void TForm8::selectStyle(QComboBox* box, Field f, int fallback) {
-    int n = app::atoiLike(field(f));
+    int n = publish::atoiLike(field(f));
     if (n < 0 || n >= box->count())
         n = fallback; // a number written outside this window; the list's default replaces it
     box->setCurrentIndex(n);
@@ -544,6 +545,7 @@ void TForm8::stepColor(int delta) {
         std::clamp(m_project.currentColor + delta, 0, project::kPaletteSize - 1);
     N1Click();
     if (TForm4* palette = app::windows().Form4) palette->showCurrentColor();
+    app::hooks::currentColorChanged();
 }
 
 void TForm8::Button1Click() {

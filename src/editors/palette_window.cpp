@@ -1,5 +1,6 @@
 #include "editors/palette_window.h"
 
+#include "app/window_hooks_qt.h"
 #include "app/window_registry.h"
 #include "editors/attribute_window.h"
 #include "editors/palette_grid_widget.h"
@@ -160,6 +161,7 @@ void TForm4::showCurrentColor() {
     m_swatch->setPalette(swatchPalette);
     m_swatch->show();
     m_swatch->raise();
+    app::hooks::currentColorChanged();
 }
 
 void TForm4::TrackBar1Change(int position) {

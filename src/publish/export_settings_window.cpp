@@ -1,6 +1,6 @@
 #include "publish/export_settings_window.h"
 
-#include "app/settings.h"
+#include "publish/export_settings.h"
 #include "publish/media_pass.h"
 
 #include <QCheckBox>
@@ -44,7 +44,7 @@ int positionOf(const std::string& value, const std::array<const char*, N>& value
 
 } // namespace
 
-TForm10::TForm10(app::ExportSettings& settings, QWidget* parent)
+TForm10::TForm10(ExportSettings& settings, QWidget* parent)
     : QDialog(parent), m_settings(settings) {
     setObjectName("Form10");
     setWindowTitle("Настройки экпорта медиа файлов");

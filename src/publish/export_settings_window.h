@@ -11,11 +11,9 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace app {
-struct ExportSettings;
-}
-
 namespace publish {
+
+struct ExportSettings;
 
 // Media export settings window
 // Shows the six export settings and writes every change into them at once. Made once at
@@ -24,7 +22,7 @@ class TForm10 : public QDialog {
     Q_OBJECT
   public:
     // `settings` must outlive the window (the main window's settings).
-    explicit TForm10(app::ExportSettings& settings, QWidget* parent = nullptr);
+    explicit TForm10(ExportSettings& settings, QWidget* parent = nullptr);
 
     // Handlers.
     void Button1Click(); // "Путь к FFMPEG": file dialog, then setFfmpegPath
@@ -44,7 +42,7 @@ class TForm10 : public QDialog {
     static const char* const kFormatsPage;
 
   private:
-    app::ExportSettings& m_settings;
+    ExportSettings& m_settings;
 
     QGroupBox* GroupBox1 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;

@@ -1,9 +1,9 @@
 #include "publish/media_pass.h"
 
-#include "app/settings.h"
 #include "common/file_io.h"
 #include "common/helpers.h"
 #include "project/region_attributes.h"
+#include "publish/export_settings.h"
 #include "publish/publisher.h"
 
 #include <algorithm>
@@ -59,7 +59,7 @@ bool equalsIgnoringCase(const std::string& a, const std::string& b) {
 // that progress can say "n of N".
 class Walk {
   public:
-    Walk(const app::ExportSettings& settings, const std::string& imagePath, bool dry)
+    Walk(const ExportSettings& settings, const std::string& imagePath, bool dry)
         : m_settings(settings), m_folder(mediaFolderOf(imagePath)), m_dry(dry) {}
 
     ProcessRunner* runner = nullptr;
@@ -162,7 +162,7 @@ class Walk {
         if (status != 0 && !(FileStamp::of(output) == before)) ::unlink(output.c_str());
     }
 
-    const app::ExportSettings& m_settings;
+    const ExportSettings& m_settings;
     const std::string m_folder;
     const bool m_dry;
     bool m_stopped = false;
@@ -214,7 +214,7 @@ std::string videoBitrateArgument(const std::string& videoBitrate) {
 
 namespace {
 
-std::vector<std::string> commonArguments(const app::ExportSettings& settings,
+std::vector<std::string> commonArguments(const ExportSettings& settings,
                                          const std::string& source) {
     return {"-i",  source,
             "-ab", soundBitrateArgument(settings.soundBitrate),
@@ -223,16 +223,16 @@ std::vector<std::string> commonArguments(const app::ExportSettings& settings,
 
 } // namespace
 
-std::vector<std::string> soundArguments(const app::ExportSettings& settings,
-                                        const std::string& source, const std::string& output) {
+std::vector<std::string> soundArguments(const ExportSettings& settings, const std::string& source,
+                                        const std::string& output) {
     std::vector<std::string> args = commonArguments(settings, source);
     args.insert(args.end(), {"-y", output});
     return args;
 }
 
-std::vector<std::string> videoArguments(const app::ExportSettings& settings,
-                                        const std::string& source, const std::string& width,
-                                        const std::string& height, const std::string& output) {
+std::vector<std::string> videoArguments(const ExportSettings& settings, const std::string& source,
+                                        const std::string& width, const std::string& height,
+                                        const std::string& output) {
     std::vector<std::string> args = commonArguments(settings, source);
     args.insert(args.end(), {"-b", videoBitrateArgument(settings.videoBitrate)});
     // Without both sizes the list keeps its length: the two size elements become "-y".
@@ -249,8 +249,8 @@ std::string mediaFolderOf(const std::string& imagePath) {
 }
 
 void runMediaPass(const project::RegionAttributes& attrs, const std::string& imagePath,
-                  const app::ExportSettings& settings, ProcessRunner& runner,
-                  PublishReporter& reporter, const ProgressCallback& progress) {
+                  const ExportSettings& settings, ProcessRunner& runner, PublishReporter& reporter,
+                  const ProgressCallback& progress) {
     int planned = 0;
     if (progress) {
         Walk dry(settings, imagePath, true);

@@ -8,15 +8,13 @@
 #include <string>
 #include <vector>
 
-namespace app {
-struct ExportSettings;
-}
 namespace project {
 class RegionAttributes;
 }
 
 namespace publish {
 
+struct ExportSettings;
 class PublishReporter;
 
 // The settings' bitrates in the order of the export settings window's lists.
@@ -60,11 +58,11 @@ std::string soundBitrateArgument(const std::string& soundBitrate);
 std::string videoBitrateArgument(const std::string& videoBitrate);
 
 // Converter arguments after the program name. `width`/`height` empty: no size ("-y" "-y").
-std::vector<std::string> soundArguments(const app::ExportSettings& settings,
-                                        const std::string& source, const std::string& output);
-std::vector<std::string> videoArguments(const app::ExportSettings& settings,
-                                        const std::string& source, const std::string& width,
-                                        const std::string& height, const std::string& output);
+std::vector<std::string> soundArguments(const ExportSettings& settings, const std::string& source,
+                                        const std::string& output);
+std::vector<std::string> videoArguments(const ExportSettings& settings, const std::string& source,
+                                        const std::string& width, const std::string& height,
+                                        const std::string& output);
 
 // The media folder of the picture at `imagePath`, ending in "/".
 std::string mediaFolderOf(const std::string& imagePath);
@@ -74,7 +72,7 @@ std::string mediaFolderOf(const std::string& imagePath);
 // skipped. Failed converter runs and failed copies are not reported; a run that fails leaves
 // no output it had started writing. `progress` (may be empty) is called before each run.
 void runMediaPass(const project::RegionAttributes& attrs, const std::string& imagePath,
-                  const app::ExportSettings& settings, ProcessRunner& runner,
-                  PublishReporter& reporter, const ProgressCallback& progress = {});
+                  const ExportSettings& settings, ProcessRunner& runner, PublishReporter& reporter,
+                  const ProgressCallback& progress = {});
 
 } // namespace publish

@@ -1,4 +1,6 @@
 #include "app/main_window.h"
+#include "app/window_registry.h"
+#include "editors/palette_window.h"
 #include "project/image_area_widget.h"
 #include "project/map_file.h"
 #include "project/palette.h"
@@ -226,4 +228,53 @@ TEST_F(MapEditorWindow, MovingBeforeAnyPictureChangesNothing) {
     EXPECT_TRUE(fresh.statusPanel(0)->text().isEmpty());
     fresh.Source1->trigger();
     EXPECT_TRUE(fresh.project().displayImage.isEmpty());
+}
+
+// The third view shows the current colour's strokes, and follows every change of that colour.
+TEST_F(MapEditorWindow, TheCurrentColourViewFollowsTheColourChosenInThePalette) {
+    editors::TForm4 palette(form->project());
+    app::windows().Form1 = form.get();
+    app::windows().Form4 = &palette;
+    struct Forget {
+        ~Forget() { app::windows() = app::Windows{}; }
+    } forget;
+    auto highlighted = [&](int x, int y) {
+        return form->project().displayImage.pixel(x, y) != form->project().sourceImage.pixel(x, y);
+    };
+
+    form->Sourceandcurrentcolor1->trigger();
+    palette.selectColorCell(12);
+    testing_support::drag(area, {{5, 5}, {30, 5}});
+    EXPECT_TRUE(highlighted(20, 5));
+
+    palette.selectColorCell(5);
+    EXPECT_FALSE(highlighted(20, 5));
+    testing_support::drag(area, {{5, 25}, {30, 25}});
+    EXPECT_TRUE(highlighted(20, 25));
+    EXPECT_FALSE(highlighted(20, 5));
+
+    // The right-button pick goes through the palette too.
+    testing_support::mousePress(area, {20, 5}, Qt::RightButton);
+    EXPECT_EQ(form->project().currentColor, 12);
+    EXPECT_TRUE(highlighted(20, 5));
+    EXPECT_FALSE(highlighted(20, 25));
+
+    // The other views do not depend on the colour.
+    form->Sourceandmask1->trigger();
+    palette.selectColorCell(0);
+    EXPECT_TRUE(highlighted(20, 5));
+    EXPECT_TRUE(highlighted(20, 25));
+}
+
+TEST_F(MapEditorWindow, TheCurrentColourViewFollowsARightButtonPickWithoutAPalette) {
+    form->project().currentColor = 12;
+    testing_support::drag(area, {{5, 5}, {30, 5}});
+    form->project().currentColor = 5;
+    testing_support::drag(area, {{5, 25}, {30, 25}});
+    form->Sourceandcurrentcolor1->trigger();
+    const common::Raster before = form->project().displayImage;
+    testing_support::mousePress(area, {20, 5}, Qt::RightButton);
+    EXPECT_NE(form->project().displayImage.pixel(20, 5), before.pixel(20, 5));
+    EXPECT_EQ(form->project().displayImage.pixel(20, 25),
+              form->project().sourceImage.pixel(20, 25));
 }

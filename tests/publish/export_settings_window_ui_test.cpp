@@ -1,6 +1,6 @@
 #include "publish/export_settings_window.h"
 
-#include "app/settings.h"
+#include "publish/export_settings.h"
 #include "support/test_files.h"
 #include "support/widget_events.h"
 
@@ -86,7 +86,7 @@ class ExportSettingsWindowTest : public ::testing::Test {
         timer->start(5);
     }
 
-    app::ExportSettings settings;
+    publish::ExportSettings settings;
     std::unique_ptr<publish::TForm10> window;
     QLineEdit* edit1 = nullptr;
     QCheckBox* checkBox1 = nullptr;

@@ -1,10 +1,10 @@
 // Publishing with the real converter: the program's headless mode converts generated sources,
 // and every output must be a file the converter itself reads back in the expected format.
-#include "app/settings.h"
 #include "common/file_io.h"
 #include "project/attribute_file.h"
 #include "project/project_state.h"
 #include "project/region_attributes.h"
+#include "publish/export_settings.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
@@ -65,8 +65,8 @@ TEST(MediaEndToEnd, PublishingConvertsSoundsAndVideosWithTheRealConverter) {
     if (!common::fileExists(kEditor) || !fs::is_directory(QZ_BINARY_DIR "/template"))
         GTEST_SKIP() << "the editor and its templates are not built";
     // The program takes the converter from its settings file, else from PATH.
-    const app::ExportSettings settings =
-        app::readSettingsFile(QZ_BINARY_DIR "/Qiv_Zarim_Editor.ini", app::findOnPath("ffmpeg"));
+    const publish::ExportSettings settings = publish::readSettingsFile(
+        QZ_BINARY_DIR "/Qiv_Zarim_Editor.ini", publish::findOnPath("ffmpeg"));
     if (!common::fileExists(settings.ffmpegPath))
         GTEST_SKIP() << "the editor's settings name no converter";
 

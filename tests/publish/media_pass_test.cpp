@@ -1,7 +1,7 @@
 #include "publish/media_pass.h"
 
-#include "app/settings.h"
 #include "project/region_attributes.h"
+#include "publish/export_settings.h"
 #include "publish/publisher.h"
 #include "support/test_files.h"
 
@@ -135,7 +135,7 @@ class MediaPassTest : public ::testing::Test {
     std::string ffmpeg;
     std::string imagePath;
     std::string media;
-    app::ExportSettings settings;
+    publish::ExportSettings settings;
     project::RegionAttributes attrs;
     RecordingReporter reporter;
     std::vector<std::string> progress;

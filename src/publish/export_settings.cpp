@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "publish/export_settings.h"
 
 #include "common/file_io.h"
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <unistd.h>
 
-namespace app {
+namespace publish {
 
 int atoiLike(const std::string& text) {
     std::size_t i = 0;
@@ -84,4 +84,4 @@ std::string findOnPath(const std::string& name) {
     return {};
 }
 
-} // namespace app
+} // namespace publish

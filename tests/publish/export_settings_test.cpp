@@ -1,10 +1,10 @@
-#include "app/settings.h"
+#include "publish/export_settings.h"
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
-using app::ExportSettings;
-using app::readSettingsFile;
+using publish::ExportSettings;
+using publish::readSettingsFile;
 using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
@@ -80,7 +80,7 @@ TEST(SettingsFile, WritesSixLinesInOrderWithCrLf) {
     s.soundRewrite = 1;
     s.soundChannels = 1;
     s.videoBitrate = "1M";
-    ASSERT_TRUE(app::writeSettingsFile(dir.file("q.ini"), s));
+    ASSERT_TRUE(publish::writeSettingsFile(dir.file("q.ini"), s));
     EXPECT_EQ(readFile(dir.file("q.ini")),
               "FFMPEG=/opt/ffmpeg/bin/ffmpeg\r\nSOUND_REWRITE=1\r\nSOUND_CHANNELS=1\r\n"
               "SOUND_BITRATE=128k\r\nVIDEO_REWRITE=0\r\nVIDEO_BITRATE=1M\r\n");
@@ -88,5 +88,5 @@ TEST(SettingsFile, WritesSixLinesInOrderWithCrLf) {
     EXPECT_EQ(back.ffmpegPath, s.ffmpegPath);
     EXPECT_EQ(back.soundChannels, 1);
     EXPECT_EQ(back.videoBitrate, "1M");
-    EXPECT_FALSE(app::writeSettingsFile(dir.file("missing/q.ini"), s));
+    EXPECT_FALSE(publish::writeSettingsFile(dir.file("missing/q.ini"), s));
 }

@@ -1,10 +1,10 @@
 #pragma once
-// The settings file "Qiv_Zarim_Editor.ini" beside the executable: six KEY=value lines for the
-// media export, read once at start and written once at exit. UTF-8 text.
+// The media export settings and their file "Qiv_Zarim_Editor.ini" beside the executable: six
+// KEY=value lines, read once at start and written once at exit. UTF-8 text.
 
 #include <string>
 
-namespace app {
+namespace publish {
 
 struct ExportSettings {
     std::string ffmpegPath;
@@ -31,4 +31,4 @@ int atoiLike(const std::string& text);
 // Full path of the first executable `name` on PATH; empty when there is none.
 std::string findOnPath(const std::string& name);
 
-} // namespace app
+} // namespace publish
