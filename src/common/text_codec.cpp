@@ -1,5 +1,6 @@
 #include "common/text_codec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -61,6 +62,15 @@ Status decodeText(const std::string& bytes, DecodedText& out) {
             return Status::failure("Неверная кодировка UTF-16");
         return Status::success();
     }
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    // Plain ASCII reads the same either way; it stays Windows-1251, so what is filled into an
+    // older template is written as it always was.
+    if (!ascii && isValidUtf8(bytes)) {
+        out.encoding = TextEncoding::Utf8NoMark;
+        out.utf8 = bytes;
+        return Status::success();
+    }
     out.encoding = TextEncoding::Cp1251;
     // Every byte has a meaning in Windows-1251 except 0x98; iconv rejects it, so keep it as "?".
     std::string cleaned = bytes;
@@ -76,6 +86,8 @@ std::string encodeText(const std::string& utf8, TextEncoding encoding) {
     switch (encoding) {
     case TextEncoding::Utf8:
         return kUtf8Bom + utf8;
+    case TextEncoding::Utf8NoMark:
+        return utf8;
     case TextEncoding::Utf16Le:
         convert("UTF-16LE", "UTF-8", utf8, out, true);
         return std::string("\xFF\xFE", 2) + out;
@@ -87,6 +99,37 @@ std::string encodeText(const std::string& utf8, TextEncoding encoding) {
         return out;
     }
     return out;
+}
+
+bool isValidUtf8(const std::string& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t len;
+        unsigned min, cp;
+        if ((c & 0xE0) == 0xC0) {
+            len = 2, min = 0x80, cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3, min = 0x800, cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4, min = 0x10000, cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < len) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((p[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (p[i + k] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
+        i += len;
+    }
+    return true;
 }
 
 std::string normalizeLineBreaksToCrLf(const std::string& text) {

@@ -16,10 +16,11 @@ std::string attributeFileText(RegionAttributes& attrs);
 // Writes the file atomically and sets attrs.rowCount (kept as it was when the write fails).
 common::Status writeAttributeFile(const std::string& path, RegionAttributes& attrs);
 
-// Parses the bytes of an attribute file (UTF-8 or UTF-16 by byte order mark, else
-// Windows-1251) into `attrs`, cleared first, and sets attrs.rowCount to the number of colour
-// lines, at most 200 (further colour lines are ignored). Lines end with CR LF, CR or LF; a final
-// line break does not start another line. An empty file gives rowCount 0 and no error.
+// Parses the bytes of an attribute file (UTF-8 or UTF-16 by byte order mark; without one,
+// UTF-8 when the bytes are valid UTF-8, else Windows-1251) into `attrs`, cleared first, and sets
+// attrs.rowCount to the number of colour lines, at most 200 (further colour lines are ignored).
+// Lines end with CR LF, CR or LF; a final line break does not start another line. An empty file
+// gives rowCount 0 and no error.
 common::Status parseAttributeFile(const std::string& bytes, RegionAttributes& attrs);
 
 // Reads the file at `path` into `attrs`. On a read failure the table stays cleared.

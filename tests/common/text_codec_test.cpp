@@ -52,10 +52,20 @@ TEST(TextCodec, DecodeChoosesTheEncodingByTheByteOrderMark) {
          "a\xD0\x9F"},
         {"UTF-16 surrogate pair", std::string("\xFF\xFE\x3D\xD8\x00\xDE", 6), TextEncoding::Utf16Le,
          "\xF0\x9F\x98\x80"},
-        {"no mark is Windows-1251", "a\xCF", TextEncoding::Cp1251, "a\xD0\x9F"},
-        // UTF-8 without a mark is not recognised: its bytes are read as Windows-1251.
-        {"UTF-8 without mark", "\xD0\x9F", TextEncoding::Cp1251, "\xD0\xA0\xD1\x9F"},
+        {"no mark, not UTF-8, is Windows-1251", "a\xCF", TextEncoding::Cp1251, "a\xD0\x9F"},
+        // What editors on Linux write: valid UTF-8 without a mark is read as UTF-8. "И" is
+        // D0 98, and 0x98 has no character in Windows-1251.
+        {"UTF-8 without mark", "\xD0\x9F\xD0\x98", TextEncoding::Utf8NoMark, "\xD0\x9F\xD0\x98"},
+        {"four-byte UTF-8 without mark", "\xF0\x9F\x98\x80", TextEncoding::Utf8NoMark,
+         "\xF0\x9F\x98\x80"},
+        // Not UTF-8 at all: each falls back to Windows-1251.
+        {"truncated sequence", "\xD0", TextEncoding::Cp1251, "\xD0\xA0"},
+        {"overlong slash", "\xC0\xAF", TextEncoding::Cp1251, "\xD0\x90\xD0\x87"},
+        {"surrogate", "\xED\xA0\x80", TextEncoding::Cp1251, "\xD0\xBD\xC2\xA0\xD0\x82"},
+        {"Windows-1251 word", "\xCF\xF0\xE8", TextEncoding::Cp1251, "\xD0\x9F\xD1\x80\xD0\xB8"},
+        // Plain ASCII reads the same either way and keeps the older systems' encoding.
         {"empty", "", TextEncoding::Cp1251, ""},
+        {"ASCII", "var a;", TextEncoding::Cp1251, "var a;"},
         {"only a UTF-8 mark", "\xEF\xBB\xBF", TextEncoding::Utf8, ""},
         {"only a UTF-16 mark", "\xFF\xFE", TextEncoding::Utf16Le, ""},
         {"malformed UTF-8 is kept",

@@ -299,6 +299,8 @@ TEST(AttributeFileRead, EncodingComesFromTheByteOrderMark) {
         {"UTF-16 LE", common::encodeText(text, common::TextEncoding::Utf16Le)},
         {"UTF-16 BE", common::encodeText(text, common::TextEncoding::Utf16Be)},
         {"Windows-1251", cp1251},
+        // Saved by an editor on Linux: no mark; read as Windows-1251 it came out garbled.
+        {"UTF-8 without a mark", text},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
