@@ -100,6 +100,15 @@ std::string escapeScriptValue(const std::string& value) {
         } else if (c == '\\') {
             const bool startsLineBreak = i + 1 < value.size() && value[i + 1] == 'n';
             out += startsLineBreak ? "\\" : "\\\\";
+        } else if (c == '\r' || c == '\n') {
+            // A raw line break would end the string and the whole script with it.
+            out += "\\n";
+            if (c == '\r' && i + 1 < value.size() && value[i + 1] == '\n') ++i;
+        } else if (c == '\xE2' && i + 2 < value.size() && value[i + 1] == '\x80' &&
+                   (value[i + 2] == '\xA8' || value[i + 2] == '\xA9')) {
+            // U+2028 and U+2029 end a line inside a string in older script engines.
+            out += "\\n";
+            i += 2;
         } else {
             out += c;
         }

@@ -34,6 +34,7 @@ std::string EncodeMapRow(const common::Raster& map, int y);
 // A text as it stands inside an apostrophe-quoted script string: an apostrophe becomes
 // backslash + apostrophe, and a backslash is doubled unless it starts the two characters
 // backslash + "n" (the stored line break of a tooltip, which must reach the page as an escape).
+// A line break inside the value (CR, LF, CR LF, U+2028, U+2029) becomes that same "\n".
 std::string escapeScriptValue(const std::string& value);
 
 // The whole block, every line ended by CR LF. Writes attrs.rowCount colour lines (at most 200)

@@ -21,17 +21,23 @@ common::Status parseTemplate(const std::string& bytes, PageTemplate& out);
 // Reads and decodes the template at `path`; the error message names the file.
 common::Status readTemplate(const std::string& path, PageTemplate& out);
 
-// Every "[FILENAME]" replaced by `fileName`, then every "[NAME]" by `name`.
-std::string fillNamePlaceholders(const std::string& text, const std::string& fileName,
-                                 const std::string& name);
+// Templates are filled in one pass over their own text: what a placeholder brought in is
+// never scanned for placeholders again.
 
-// The page: names filled in.
+// `name` as text of an HTML page ("&", "<", ">", quotes as character references).
+std::string escapeHtml(const std::string& name);
+// `name` as one URL path segment: every byte except A-Z a-z 0-9 "-" "_" "." "~" as %XX.
+std::string percentEncode(const std::string& name);
+
+// The page: each "[FILENAME]" (the picture's file name) and "[NAME]" (the page's name) filled
+// so that any file name works. Inside the quoted or bare value of a URL attribute ("src",
+// "href", ...) a name is percent-encoded, anywhere else it is escaped for HTML.
 std::string fillPageTemplate(const std::string& text, const std::string& fileName,
                              const std::string& name);
 
-// The script: names filled in, then "[DATA]" on the whole text, then "[EFFECT]" (so a
-// "[NAME]" inside the data stays, an "[EFFECT]" inside it is replaced too). `effect` keeps its
-// own line breaks.
+// The script: "[FILENAME]" and "[NAME]" as the text of a quoted script string (backslash,
+// both quotes and line breaks escaped), "[DATA]" and "[EFFECT]" as they are. `effect` keeps
+// its own line breaks.
 std::string fillScriptTemplate(const std::string& text, const std::string& fileName,
                                const std::string& name, const std::string& data,
                                const std::string& effect);

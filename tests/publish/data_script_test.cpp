@@ -285,6 +285,14 @@ TEST(EscapeScriptValue, KeepsStringsClosedAndTheTooltipBreak) {
         {"\\\\n", "\\\\\\n"}, // backslash, then the break escape
         {"Привет, мир", "Привет, мир"},
         {"[NAME] \"q\"", "[NAME] \"q\""},
+        // A raw line break (a pasted link often ends in one) would end the script string.
+        {"http://a/\n", "http://a/\\n"},
+        {"a\r\nb", "a\\nb"},
+        {"a\rb\n\nc", "a\\nb\\n\\nc"},
+        {"a\xE2\x80\xA8"
+         "b\xE2\x80\xA9",
+         "a\\nb\\n"},                     // U+2028, U+2029
+        {"\xE2\x80\xA6", "\xE2\x80\xA6"}, // "…" shares the lead bytes
     };
     for (const auto& [value, expected] : cases)
         EXPECT_EQ(publish::escapeScriptValue(value), expected) << value;

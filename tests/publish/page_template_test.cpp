@@ -66,15 +66,100 @@ TEST(PageTemplate, NamesAreReplacedEverywhereAndCaseSensitively) {
     EXPECT_EQ(publish::fillPageTemplate("x[FILENAME]y", "x.jpg", "x"), "xx.jpgy");
 }
 
-TEST(PageTemplate, ScriptPlaceholdersGoInTheirOrder) {
+TEST(PageTemplate, ScriptPlaceholdersAreFilledInOnePass) {
     const std::string text = "var n='[NAME]';\r\n[DATA]\r\nf(){[EFFECT]}\r\n";
-    // Data holding names keeps them; data holding "[EFFECT]" gets the effect too.
-    const std::string data = "DATA('[NAME]','[FILENAME]','[EFFECT]');\r\n";
-    EXPECT_EQ(publish::fillScriptTemplate(text, "p.jpg", "p", data, "E\n"),
-              "var n='p';\r\nDATA('[NAME]','[FILENAME]','E\n');\r\n\r\nf(){E\n}\r\n");
-    // With the effect off the placeholder disappears, wherever it stands.
+    // Text brought in by a placeholder is never scanned again: a value holding "[EFFECT]"
+    // (the brightness script has double quotes and line breaks) would break its string.
+    const std::string data = "DATA('[NAME]','[FILENAME]','[EFFECT]','[DATA]');\r\n";
+    EXPECT_EQ(
+        publish::fillScriptTemplate(text, "p.jpg", "p", data, "E\"\n"),
+        "var n='p';\r\nDATA('[NAME]','[FILENAME]','[EFFECT]','[DATA]');\r\n\r\nf(){E\"\n}\r\n");
+    // With the effect off the placeholder disappears.
     EXPECT_EQ(publish::fillScriptTemplate(text, "p.jpg", "p", data, ""),
-              "var n='p';\r\nDATA('[NAME]','[FILENAME]','');\r\n\r\nf(){}\r\n");
+              "var n='p';\r\nDATA('[NAME]','[FILENAME]','[EFFECT]','[DATA]');\r\n\r\nf(){}\r\n");
+    // A name holding a placeholder stays as it is.
+    EXPECT_EQ(publish::fillScriptTemplate("[NAME]|[FILENAME]", "[DATA].jpg", "[EFFECT]", "D", "E"),
+              "[EFFECT]|[DATA].jpg");
+}
+
+TEST(PageTemplate, ScriptNamesStayInsideTheirString) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"plain", "plain"},
+        {"it's", "it\\'s"},
+        {"say \"hi\"", "say \\\"hi\\\""},
+        {"back\\slash", "back\\\\slash"},
+        {"two\r\nlines\n", "two\\nlines\\n"},
+        {"</script>", "\\x3C/script>"},
+    };
+    for (const auto& [name, expected] : cases)
+        EXPECT_EQ(publish::fillScriptTemplate("'[NAME]'", "f", name, "", ""),
+                  std::string("'") + expected + "'")
+            << name;
+}
+
+TEST(PageTemplate, PageNamesAreEscapedForWhereTheyStand) {
+    const std::string page = "<title>[NAME]</title>\r\n"
+                             "<img class=\"p\" src=\"[FILENAME]\" alt=\"[NAME]\">\r\n"
+                             "<a href='x/[NAME].html' title='[NAME]'>[FILENAME]</a>\r\n"
+                             "<script src=\"zarm_[NAME].js\"></script>\r\n"
+                             "<img SRC = [FILENAME] alt=[NAME]>";
+    struct Case {
+        const char* fileName;
+        const char* name;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"plain-1_a.b~.jpg", "plain-1_a.b~",
+         "<title>plain-1_a.b~</title>\r\n"
+         "<img class=\"p\" src=\"plain-1_a.b~.jpg\" alt=\"plain-1_a.b~\">\r\n"
+         "<a href='x/plain-1_a.b~.html' title='plain-1_a.b~'>plain-1_a.b~.jpg</a>\r\n"
+         "<script src=\"zarm_plain-1_a.b~.js\"></script>\r\n"
+         "<img SRC = plain-1_a.b~.jpg alt=plain-1_a.b~>"},
+        {"x\" onerror=\"alert(1)\" y=\".png", "x\" onerror=\"alert(1)\" y=\"",
+         "<title>x&quot; onerror=&quot;alert(1)&quot; y=&quot;</title>\r\n"
+         "<img class=\"p\" src=\"x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.png\" "
+         "alt=\"x&quot; onerror=&quot;alert(1)&quot; y=&quot;\">\r\n"
+         "<a href='x/x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.html' "
+         "title='x&quot; onerror=&quot;alert(1)&quot; y=&quot;'>"
+         "x&quot; onerror=&quot;alert(1)&quot; y=&quot;.png</a>\r\n"
+         "<script src=\"zarm_x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.js\"></script>\r\n"
+         "<img SRC = x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.png "
+         "alt=x&quot;&#32;onerror&#61;&quot;alert(1)&quot;&#32;y&#61;&quot;>"},
+        {"50% & more #2?'<'.png", "50% & more #2?'<'",
+         "<title>50% &amp; more #2?&#39;&lt;&#39;</title>\r\n"
+         "<img class=\"p\" src=\"50%25%20%26%20more%20%232%3F%27%3C%27.png\" "
+         "alt=\"50% &amp; more #2?&#39;&lt;&#39;\">\r\n"
+         "<a href='x/50%25%20%26%20more%20%232%3F%27%3C%27.html' "
+         "title='50% &amp; more #2?&#39;&lt;&#39;'>50% &amp; more #2?&#39;&lt;&#39;.png</a>\r\n"
+         "<script src=\"zarm_50%25%20%26%20more%20%232%3F%27%3C%27.js\"></script>\r\n"
+         "<img SRC = 50%25%20%26%20more%20%232%3F%27%3C%27.png "
+         "alt=50%&#32;&amp;&#32;more&#32;#2?&#39;&lt;&#39;>"},
+        {"Дом.jpg", "Дом",
+         "<title>Дом</title>\r\n"
+         "<img class=\"p\" src=\"%D0%94%D0%BE%D0%BC.jpg\" alt=\"Дом\">\r\n"
+         "<a href='x/%D0%94%D0%BE%D0%BC.html' title='Дом'>Дом.jpg</a>\r\n"
+         "<script src=\"zarm_%D0%94%D0%BE%D0%BC.js\"></script>\r\n"
+         "<img SRC = %D0%94%D0%BE%D0%BC.jpg alt=Дом>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(publish::fillPageTemplate(page, c.fileName, c.name), c.expected) << c.name;
+    // Placeholders brought in by a name are not filled again.
+    EXPECT_EQ(publish::fillPageTemplate("<b>[NAME]</b>", "[NAME].jpg", "[FILENAME]"),
+              "<b>[FILENAME]</b>");
+}
+
+TEST(PageTemplate, Utf8WithoutMarkIsReadAndWrittenAsUtf8) {
+    // "И" is D0 98: read as Windows-1251 it became "?" and the rest came out garbled.
+    PageTemplate t;
+    ASSERT_TRUE(publish::parseTemplate("<title>ИЯ [NAME]</title>\n", t));
+    EXPECT_EQ(t.text, "<title>ИЯ [NAME]</title>\r\n");
+    EXPECT_EQ(
+        publish::encodeTemplateOutput(publish::fillPageTemplate(t.text, "д.jpg", "д"), t.encoding),
+        "<title>ИЯ д</title>\r\n");
+    // Bytes that are not UTF-8 still come from older systems in Windows-1251.
+    ASSERT_TRUE(publish::parseTemplate("\xC8\xDF", t));
+    EXPECT_EQ(t.text, "ИЯ");
+    EXPECT_EQ(publish::encodeTemplateOutput(t.text, t.encoding), "\xC8\xDF");
 }
 
 TEST(PageTemplate, EffectKeepsItsLfBreaksInACrLfTemplate) {
