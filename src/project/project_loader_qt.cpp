@@ -18,6 +18,14 @@ common::Raster fitMapToPicture(const common::Raster& map, int width, int height)
     return fitted;
 }
 
+namespace {
+
+std::string keptAsideNote(const std::string& path) {
+    return "\nПри сохранении файл будет сохранён как \"" + unreadableKeepPath(path) + "\".";
+}
+
+} // namespace
+
 OpenOutcome openProject(const std::string& path, ProjectState& state) {
     OpenOutcome outcome;
     common::Raster picture;
@@ -31,12 +39,15 @@ OpenOutcome openProject(const std::string& path, ProjectState& state) {
     state.sourceImage = std::move(picture);
     state.displayImage = common::Raster(state.imageWidth, state.imageHeight);
 
+    std::vector<std::string> unreadable;
     const std::string mapPath = mapFilePath(path);
     common::Raster map;
     if (common::fileExists(mapPath)) {
         if (common::Status s = readMapFile(mapPath, map); !s) {
             outcome.warnings.push_back(s.message() +
-                                       "\nКарта областей не прочитана, начата пустая карта.");
+                                       "\nКарта областей не прочитана, начата пустая карта." +
+                                       keptAsideNote(mapPath));
+            unreadable.push_back(mapPath);
             map = common::Raster();
         } else if (map.width() != state.imageWidth || map.height() != state.imageHeight) {
             outcome.warnings.push_back(
@@ -55,9 +66,11 @@ OpenOutcome openProject(const std::string& path, ProjectState& state) {
     if (common::fileExists(attrPath)) {
         if (common::Status s = readAttributeFile(attrPath, state.myAttrs); !s) {
             state.myAttrs.clearAll();
-            outcome.errors.push_back(s.message());
+            outcome.errors.push_back(s.message() + keptAsideNote(attrPath));
+            unreadable.push_back(attrPath);
         }
     }
+    state.unreadableFiles = std::move(unreadable);
     return outcome;
 }
 

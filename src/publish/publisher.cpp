@@ -28,7 +28,7 @@ std::string pageFolderOf(const std::string& imagePath) {
 }
 
 std::string pageNameOf(const std::string& imagePath) {
-    return common::stripExtension(common::fileNameOf(imagePath));
+    return common::fileNameOf(project::projectBaseOf(imagePath));
 }
 
 bool publishProject(project::ProjectState& state, const PublishOptions& options,
@@ -39,15 +39,16 @@ bool publishProject(project::ProjectState& state, const PublishOptions& options,
     }
     if (hooks.commitPendingEdits) hooks.commitPendingEdits();
 
-    if (reportFailure(project::writeMapFile(project::mapFilePath(state.imagePath), state.colorMap),
-                      reporter))
+    const std::string mapPath = project::mapFilePath(state.imagePath);
+    if (reportFailure(project::setAsideUnreadable(state, mapPath), reporter) ||
+        reportFailure(project::writeMapFile(mapPath, state.colorMap), reporter))
         return false;
 
     if (hooks.storeBackgroundMusic) hooks.storeBackgroundMusic();
 
-    if (reportFailure(
-            project::writeAttributeFile(project::attributeFilePath(state.imagePath), state.myAttrs),
-            reporter))
+    const std::string attrPath = project::attributeFilePath(state.imagePath);
+    if (reportFailure(project::setAsideUnreadable(state, attrPath), reporter) ||
+        reportFailure(project::writeAttributeFile(attrPath, state.myAttrs), reporter))
         return false;
 
     const std::string data =

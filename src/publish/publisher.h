@@ -38,7 +38,7 @@ struct PublishHooks {
 
 // Names of the outputs for the picture at `imagePath`.
 std::string pageFolderOf(const std::string& imagePath); // the picture's folder, "." for a bare name
-std::string pageNameOf(const std::string& imagePath);   // file name without its extension
+std::string pageNameOf(const std::string& imagePath);   // file name of project::projectBaseOf
 
 // Runs the sequence. True when it ran to its end ("Данные сохранены!" shown); false when there
 // was nothing to save or a step failed (files of earlier steps stay). Sets the table's rowCount.

@@ -153,7 +153,8 @@ TEST_F(SaveAsTest, TestInTheBrowserPublishesThenOpensThePage) {
 }
 
 TEST_F(SaveAsTest, TestInTheBrowserOpensThePageEvenWithADottedFolder) {
-    // The page is named after the picture's file name, not cut at a dot of its folder.
+    // The page is named after the picture's file name, not cut at a dot of its folder; a
+    // picture without an extension gives its whole name to the page, as to the project files.
     fs::create_directory(dir.path() / "v1.2");
     const std::string inDotted = dir.file("v1.2/scene");
     fs::copy_file(picture, inDotted);
@@ -163,8 +164,11 @@ TEST_F(SaveAsTest, TestInTheBrowserOpensThePageEvenWithADottedFolder) {
     testing_support::MessageBoxCatcher boxes;
     form->N13->trigger();
     ASSERT_EQ(catcher.urls.size(), 1);
-    EXPECT_EQ(catcher.urls[0], QUrl::fromLocalFile(QString::fromStdString(dir.file("v1.2/.html"))));
-    EXPECT_TRUE(fs::exists(dir.file("v1.2/.html")));
+    EXPECT_EQ(catcher.urls[0],
+              QUrl::fromLocalFile(QString::fromStdString(dir.file("v1.2/scene.html"))));
+    EXPECT_TRUE(fs::exists(dir.file("v1.2/scene.html")));
+    EXPECT_TRUE(fs::exists(dir.file("v1.2/zarm_scene.js")));
+    EXPECT_FALSE(fs::exists(dir.file("v1.2/.html")));
 }
 
 } // namespace

@@ -157,8 +157,15 @@ TEST_F(PublisherTest, OutputNamesFollowThePictureName) {
     const Case cases[] = {
         {"a.b.jpg", "a.b.html", "zarm_a.b.js",
          "<html><img src=\"a.b.jpg\"><script src=\"zarm_a.b.js\"></script></html>\r\n"},
-        {"photo", ".html", "zarm_.js",
-         "<html><img src=\"photo\"><script src=\"zarm_.js\"></script></html>\r\n"},
+        // Without an extension the page is named like the project files, not ".html".
+        {"photo", "photo.html", "zarm_photo.js",
+         "<html><img src=\"photo\"><script src=\"zarm_photo.js\"></script></html>\r\n"},
+        // A name that would otherwise inject markup or break its URLs.
+        {"x\" onerror=\"alert(1)\" y=\".png", "x\" onerror=\"alert(1)\" y=\".html",
+         "zarm_x\" onerror=\"alert(1)\" y=\".js",
+         "<html><img src=\"x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.png\">"
+         "<script src=\"zarm_x%22%20onerror%3D%22alert%281%29%22%20y%3D%22.js\"></script>"
+         "</html>\r\n"},
     };
     for (const Case& c : cases) {
         openPicture(c.picture);
@@ -173,7 +180,9 @@ TEST_F(PublisherTest, PageFolderAndName) {
     EXPECT_EQ(publish::pageFolderOf("/photo.jpg"), "");
     EXPECT_EQ(publish::pageFolderOf("photo.jpg"), ".");
     EXPECT_EQ(publish::pageNameOf("/home/u.v/Pics/photo.jpg"), "photo");
-    EXPECT_EQ(publish::pageNameOf("/home/u.v/Pics/photo"), "");
+    EXPECT_EQ(publish::pageNameOf("/home/u.v/Pics/photo"), "photo");
+    EXPECT_EQ(publish::pageNameOf("my.set/pic"), "pic");
+    EXPECT_EQ(publish::pageNameOf("photo.tar.jpg"), "photo.tar");
 }
 
 TEST_F(PublisherTest, SavingTwiceGivesIdenticalFiles) {
@@ -291,6 +300,69 @@ TEST_F(PublisherTest, FailureStopsAtItsStepAndNamesTheFile) {
             EXPECT_TRUE(fs::is_regular_file(t.pics(name))) << name;
         for (const char* name : c.notWritten)
             EXPECT_FALSE(fs::is_regular_file(t.pics(name))) << name;
+    }
+}
+
+TEST_F(PublisherTest, UnreadableProjectFilesAreKeptBesideThePicture) {
+    // What opening found damaged: a map from a newer program, an attribute file cut short.
+    const std::string map = pics("photo.map"), attrs = pics("photo.zarm");
+    writeFile(map, "QZMAP v9 damaged\x01\x02");
+    writeFile(attrs, "half a line");
+    writeFile(pics("photo.zarm.unreadable"), "kept last time");
+    state.unreadableFiles = {map, attrs};
+
+    ASSERT_TRUE(publish()) << reporter.messages[0];
+    EXPECT_EQ(readFile(pics("photo.map.unreadable")), "QZMAP v9 damaged\x01\x02");
+    EXPECT_EQ(readFile(pics("photo.zarm.unreadable")), "kept last time");
+    EXPECT_EQ(readFile(pics("photo.zarm.unreadable.2")), "half a line");
+    EXPECT_TRUE(state.unreadableFiles.empty());
+    // The new files are the project's own and read back.
+    common::Raster back;
+    ASSERT_TRUE(project::readMapFile(map, back));
+    EXPECT_EQ(back, state.colorMap);
+
+    // Saved once, the files are the project's: later saves overwrite them as usual.
+    ASSERT_TRUE(publish());
+    EXPECT_FALSE(fs::exists(pics("photo.map.unreadable.2")));
+    EXPECT_FALSE(fs::exists(pics("photo.zarm.unreadable.3")));
+}
+
+TEST_F(PublisherTest, AFileReadNormallyIsOverwrittenWithoutACopy) {
+    ASSERT_TRUE(publish());
+    ASSERT_TRUE(publish());
+    for (const char* name : {"photo.map.unreadable", "photo.zarm.unreadable"})
+        EXPECT_FALSE(fs::exists(pics(name))) << name;
+}
+
+TEST_F(PublisherTest, AFullDiskLeavesTheOldProjectFilesWhole) {
+    ASSERT_TRUE(publish());
+    const std::string oldMap = readFile(pics("photo.map"));
+    const std::string oldAttrs = readFile(pics("photo.zarm"));
+    state.colorMap.fill(project::paletteColors[5]);
+    state.myAttrs.rowCount = 1;
+    state.myAttrs.set(project::hint, 0, 0, std::string(4000, 'x'));
+    struct Case {
+        const char* name;
+        rlim_t limit;
+        const char* namedInError;
+    };
+    for (const Case& c : {Case{"map write fails", 20, "photo.map"},
+                          Case{"attribute write fails", oldMap.size() + 100, "photo.zarm"}}) {
+        SCOPED_TRACE(c.name);
+        reporter.messages.clear();
+        bool ok = true;
+        {
+            testing_support::FileSizeLimit limit(c.limit);
+            ok = publish();
+        }
+        EXPECT_FALSE(ok);
+        ASSERT_FALSE(reporter.messages.empty());
+        EXPECT_NE(reporter.messages.back().find(c.namedInError), std::string::npos)
+            << reporter.messages.back();
+        if (std::string(c.namedInError) == "photo.map") {
+            EXPECT_EQ(readFile(pics("photo.map")), oldMap);
+        }
+        EXPECT_EQ(readFile(pics("photo.zarm")), oldAttrs);
     }
 }
 
