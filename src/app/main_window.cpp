@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/wait_cursor.h"
+
 #include "app/about_box.h"
 #include "app/window_hooks_qt.h"
 #include "app/window_registry.h"
@@ -177,9 +179,10 @@ void TForm1::Open1Click() {
 }
 
 bool TForm1::openImage(const std::string& path) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const project::OpenOutcome outcome = project::openProject(path, m_project);
-    QApplication::restoreOverrideCursor();
+    const project::OpenOutcome outcome = [&] {
+        const WaitCursor wait;
+        return project::openProject(path, m_project);
+    }();
     if (!outcome.status) {
         showError(outcome.status.message());
         return false;
@@ -273,6 +276,9 @@ void TForm1::Image1MouseLeave() {
 
 void TForm1::Undo1Click() {
     if (!m_project.imageLoaded) return;
+    // Undo while the button is still down ends the stroke being drawn and takes it back;
+    // painting waits for the next press, so no segment lands outside a logged stroke.
+    m_drawing = false;
     m_editor.undo(m_project.colorMap);
     if (!m_editor.strokes().empty()) QGuiApplication::clipboard()->setText(qs(m_editor.strokes()));
     composeView();

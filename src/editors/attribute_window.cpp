@@ -506,7 +506,10 @@ void TForm8::Edit10Exit() {
 }
 
 void TForm8::Memo1Exit() {
-    setField(project::hint, encodeHint(Memo1->toPlainText().toStdString()));
+    // The raw text, not toPlainText(): that one turns no-break spaces into plain blanks.
+    QString text = Memo1->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, '\n').replace(QChar::LineSeparator, '\n');
+    setField(project::hint, encodeHint(text.toStdString()));
 }
 
 void TForm8::CheckBox1Click() {

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -277,4 +278,49 @@ TEST_F(MapEditorWindow, TheCurrentColourViewFollowsARightButtonPickWithoutAPalet
     EXPECT_NE(form->project().displayImage.pixel(20, 5), before.pixel(20, 5));
     EXPECT_EQ(form->project().displayImage.pixel(20, 25),
               form->project().sourceImage.pixel(20, 25));
+}
+
+TEST_F(MapEditorWindow, UndoWhileTheButtonIsDownEndsAndTakesBackTheStroke) {
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->project().currentColor = 4;
+    testing_support::drag(area, {{5, 5}, {20, 5}});
+    form->project().currentColor = 9;
+    testing_support::mousePress(area, {5, 20}, Qt::LeftButton);
+    testing_support::mouseMove(area, {20, 20}, Qt::LeftButton);
+    ASSERT_EQ(mapAt(12, 20), project::paletteColors[9]);
+
+    QTest::keyClick(area, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(mapAt(12, 20), 0u);
+    EXPECT_EQ(mapAt(12, 5), project::paletteColors[4]);
+    // The drag goes on with the button still down: nothing is painted until the next press.
+    testing_support::mouseMove(area, {20, 30}, Qt::LeftButton);
+    testing_support::mouseRelease(area, {20, 30}, Qt::LeftButton);
+    EXPECT_EQ(mapAt(20, 25), 0u);
+    EXPECT_EQ(form->mapEditor().strokes(), "* 4 3 5 5 20 5 ");
+    EXPECT_EQ(form->project().colorMap, form->mapEditor().replayedMap());
+
+    // The next undo takes the first stroke back: every painted pixel was logged.
+    form->Undo1->trigger();
+    EXPECT_EQ(form->project().colorMap, common::Raster(60, 40));
+}
+
+TEST_F(MapEditorWindow, AnUnreadableMapIsKeptBesideThePictureOnSave) {
+    const std::string damaged = std::string("QZMAP\x07\x00 from a newer program", 28);
+    writeFile(dir.file("scene.map"), damaged);
+    testing_support::MessageBoxCatcher boxes;
+    ASSERT_TRUE(form->openImage(picture));
+    ASSERT_EQ(boxes.texts.size(), 1);
+    // The message says where the file will go.
+    EXPECT_TRUE(boxes.texts[0].contains(QString::fromStdString(dir.file("scene.map.unreadable"))))
+        << boxes.texts[0].toStdString();
+    EXPECT_EQ(readFile(dir.file("scene.map")), damaged);
+
+    form->Save1->trigger();
+    EXPECT_EQ(boxes.texts.last(), "Данные сохранены!") << boxes.texts.join("\n").toStdString();
+    EXPECT_EQ(readFile(dir.file("scene.map.unreadable")), damaged);
+    common::Raster saved;
+    EXPECT_TRUE(project::readMapFile(dir.file("scene.map"), saved));
+    EXPECT_EQ(saved, common::Raster(60, 40));
 }

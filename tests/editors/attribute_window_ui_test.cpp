@@ -207,6 +207,16 @@ TEST_F(AttributeWindow, TextBoxesAreStoredWhenLeft) {
     EXPECT_EQ(cell(project::link, 0, 0), "pending");
 }
 
+TEST_F(AttributeWindow, TooltipTextIsStoredExactly) {
+    // No-break spaces stay (a plain-text copy would turn them into blanks); a soft break
+    // (Shift+Enter) is a line break like Enter.
+    type(memo(), "10\u00A0km");
+    QTest::keyClick(memo(), Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(memo(), "b\u00A0c");
+    leave(memo());
+    EXPECT_EQ(cell(project::hint, 0, 0), "10\u00A0km\\nb\u00A0c");
+}
+
 TEST_F(AttributeWindow, TooltipLineBreaksAreKeptOnOneLine) {
     type(memo(), "a");
     QTest::keyClick(memo(), Qt::Key_Return);
