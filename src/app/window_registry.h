@@ -9,6 +9,10 @@ class TForm4;
 class TForm8;
 class TForm9;
 } // namespace editors
+namespace library {
+class TForm5;
+class TForm6;
+} // namespace library
 namespace publish {
 class TForm10;
 class TForm11;
@@ -23,6 +27,8 @@ struct Windows {
     TForm1* Form1 = nullptr;
     TAboutBox* AboutBox = nullptr;
     editors::TForm4* Form4 = nullptr;
+    library::TForm5* Form5 = nullptr;
+    library::TForm6* Form6 = nullptr;
     editors::TForm8* Form8 = nullptr;
     editors::TForm9* Form9 = nullptr;
     publish::TForm10* Form10 = nullptr;

@@ -10,6 +10,7 @@
 #include "editors/palette_window.h"
 #include "editors/panel_status_bar_widget.h"
 #include "editors/video_player_window.h"
+#include "library/sound_library_window.h"
 #include "project/palette.h"
 #include "project/picture_decoder_qt.h"
 #include "project/project_state.h"
@@ -292,6 +293,8 @@ void TForm8::createControls() {
     connect(Button2, &QPushButton::clicked, this, &TForm8::Button2Click);
     connect(Button4, &QPushButton::clicked, this, &TForm8::Button4Click);
     connect(Button8, &QPushButton::clicked, this, &TForm8::Button8Click);
+    connect(Button5, &QPushButton::clicked, this, &TForm8::Button5Click);
+    connect(Button6, &QPushButton::clicked, this, &TForm8::Button6Click);
 
     // "Вставить" takes no focus, so that the link box keeps its selection and caret for it.
     Button7->setFocusPolicy(Qt::NoFocus);
@@ -593,6 +596,32 @@ void TForm8::Button8Click() {
     Edit7->setText(OpenDialog1->selectedFiles().first());
     Edit7Exit();
 }
+
+void TForm8::setSoundBoxes(const std::string& file, const std::string& volume, bool loop) {
+    CheckBox2->setChecked(loop);
+    Edit2->setText(qs(file));
+    Edit6->setText(qs(volume));
+}
+
+void TForm8::setPictureBoxes(const std::string& file, const std::string& width,
+                             const std::string& height) {
+    Edit3->setText(qs(file));
+    Edit4->setText(qs(width));
+    Edit5->setText(qs(height));
+}
+
+// Both libraries open centred on this window and modally.
+template <typename Library> static void showLibrary(Library* library, QWidget* over) {
+    if (!library) return;
+    library->move(over->geometry().center() - library->rect().center());
+    library->exec();
+}
+
+void TForm8::Button5Click() {
+    showLibrary(app::windows().Form6, this);
+}
+
+void TForm8::Button6Click() {}
 
 void TForm8::Button7Click() {
     // At the caret, replacing the selection; then the whole link is stored at once.

@@ -45,6 +45,12 @@ class TForm8 : public QDialog {
     // "Сохранить данные в памяти": the exit step of every text box, in a fixed order.
     void N2Click();
 
+    // The libraries' way in: they write the sound or picture boxes as a user would type them,
+    // then run N2Click, which validates and stores them. The loop box stores itself at once.
+    void setSoundBoxes(const std::string& file, const std::string& volume, bool loop);
+    void setPictureBoxes(const std::string& file, const std::string& width,
+                         const std::string& height);
+
     // The selected tab, which is the event (project::EventKind) of the edited cell.
     int selectedEvent() const { return m_selectedTab; }
     // The stream the sound preview played last; 0 before the first play. Never released by
@@ -77,6 +83,9 @@ class TForm8 : public QDialog {
     void Button2Click();
     void Button4Click();
     void Button8Click();
+    // "Выбрать" of the sound and picture groups: the sound and picture libraries.
+    void Button5Click();
+    void Button6Click();
     // Previews, link and clipboard.
     void Button7Click();
     void Button9Click();
