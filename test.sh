@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and window tests,
 # the core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the published
-# page in Chromium. Needs no display.
+# page in Chromium, and a short run of the fuzz targets. Needs no display.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh
@@ -14,6 +14,8 @@ cmake --build build -j "$jobs"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZ_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$jobs" --target core_tests
 (cd build-asan && ctest --output-on-failure -j "$jobs")
+
+fuzz/run.sh 20
 
 if [ -f tests/page/package.json ]; then
     (cd tests/page && npm ci --no-audit --no-fund --loglevel=error && QZ_EDITOR="$PWD/../../build/qiv-zarim-editor" npm test)

@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libbenchmark-dev
     ffmpeg vorbis-tools chromium fonts-dejavu-core
     qt6-translations-l10n xvfb x11-utils
+    clang libclang-rt-14-dev libfuzzer-14-dev
 )
 command -v node >/dev/null 2>&1 || packages+=(nodejs)
 command -v npm >/dev/null 2>&1 || packages+=(npm)

@@ -324,3 +324,21 @@ TEST_F(MapEditorWindow, AnUnreadableMapIsKeptBesideThePictureOnSave) {
     EXPECT_TRUE(project::readMapFile(dir.file("scene.map"), saved));
     EXPECT_EQ(saved, common::Raster(60, 40));
 }
+
+TEST_F(MapEditorWindow, AFailingDiskOnSaveShowsTheErrorAndKeepsTheOldFiles) {
+    testing_support::MessageBoxCatcher boxes;
+    form->Save1->trigger();
+    ASSERT_EQ(boxes.texts.last(), "Данные сохранены!");
+    const std::string oldMap = readFile(dir.file("scene.map"));
+    form->project().currentColor = 30;
+    testing_support::drag(area, {{5, 5}, {50, 35}});
+    boxes.texts.clear();
+    {
+        testing_support::FileSizeLimit limit(16);
+        form->Save1->trigger();
+    }
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].contains(QString::fromStdString(dir.file("scene.map"))))
+        << boxes.texts[0].toStdString();
+    EXPECT_EQ(readFile(dir.file("scene.map")), oldMap);
+}
