@@ -183,3 +183,30 @@ TEST_F(ZoomWindow, TheAreaShowsThePictureAtTheZoom) {
         EXPECT_EQ(shown.pixel(4 * p.x() + 2, 4 * p.y() + 2) & 0xffffff, c) << p.x() << "," << p.y();
     }
 }
+
+TEST_F(ZoomWindow, TheBrushIsOutlinedAtItsTrueSizeUnderThePointer) {
+    open(40, 30);
+    zoomTo(4.0);
+    form->project().brushSize = 5; // 20 screen pixels across at 4x
+    testing_support::mouseMove(area, {4 * 20 + 1, 4 * 15 + 1}, Qt::NoButton);
+    const QImage shown = area->grab().toImage();
+    const QRgb picture = shown.pixel(2, 2);
+    const QPoint centre(4 * 20 + 2, 4 * 15 + 2); // the middle of picture pixel (20, 15)
+    auto drawnNear = [&](QPoint p) {
+        for (int d = -1; d <= 1; ++d)
+            if (shown.pixel(p.x() + d, p.y()) != picture ||
+                shown.pixel(p.x(), p.y() + d) != picture)
+                return true;
+        return false;
+    };
+    EXPECT_EQ(shown.pixel(centre), picture);
+    for (const QPoint edge : {QPoint(10, 0), QPoint(-10, 0), QPoint(0, 10), QPoint(0, -10)})
+        EXPECT_TRUE(drawnNear(centre + edge)) << edge.x() << "," << edge.y();
+    for (const QPoint beyond : {QPoint(14, 0), QPoint(0, -14), QPoint(6, 6)})
+        EXPECT_EQ(shown.pixel(centre + beyond), picture) << beyond.x() << "," << beyond.y();
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(area, &leave);
+    const QImage after = area->grab().toImage();
+    EXPECT_EQ(after.pixel(centre + QPoint(10, 0)), picture);
+}
