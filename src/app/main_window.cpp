@@ -10,6 +10,7 @@
 #include "project/image_area_widget.h"
 #include "project/palette.h"
 #include "project/project_loader_qt.h"
+#include "project/zoom.h"
 #include "publish/publisher.h"
 
 #include <QAction>
@@ -26,9 +27,14 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 namespace app {
 
@@ -56,6 +62,12 @@ TForm1::TForm1(const std::string& exeDir, QWidget* parent) : QMainWindow(parent)
     connect(Image1, &project::ImageArea::mouseMoved, this, &TForm1::Image1MouseMove);
     connect(Image1, &project::ImageArea::mouseReleased, this, &TForm1::Image1MouseUp);
     connect(Image1, &project::ImageArea::mouseLeft, this, &TForm1::Image1MouseLeave);
+    connect(Image1, &project::ImageArea::zoomWheel, this, [this](int steps, QPointF at) {
+        double zoom = Image1->zoom();
+        for (int i = 0; i < std::abs(steps); ++i)
+            zoom = steps > 0 ? project::zoomIn(zoom) : project::zoomOut(zoom);
+        zoomAbout(zoom, Image1->mapTo(ScrollBox1->viewport(), at.toPoint()));
+    });
 
     createMenus();
     createStatusBar();
@@ -110,6 +122,14 @@ void TForm1::createMenus() {
     }
     Sourceandmask1->setChecked(true);
     connect(m_views, &QActionGroup::triggered, this, &TForm1::Updateview1Click);
+    view->addSeparator();
+    Zoomin1 = view->addAction("Увеличить", this, &TForm1::Zoomin1Click);
+    Zoomin1->setShortcuts({QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")});
+    Zoomout1 = view->addAction("Уменьшить", QKeySequence("Ctrl+-"), this, &TForm1::Zoomout1Click);
+    Fitwindow1 =
+        view->addAction("По размеру окна", QKeySequence("Ctrl+0"), this, &TForm1::Fitwindow1Click);
+    Actualsize1 =
+        view->addAction("Исходный размер", QKeySequence("Ctrl+1"), this, &TForm1::Actualsize1Click);
 
     QMenu* options = menuBar()->addMenu("Параметры");
     N11 = options->addAction("Настройки экспорта медиа файлов", this,
@@ -193,6 +213,7 @@ bool TForm1::openImage(const std::string& path) {
     setWindowTitle(QString(kTitle) + " - " + qs(path));
     m_editor.reset(m_project.colorMap);
     m_drawing = false;
+    fitWindowToPicture();
     hooks::refreshAttributes();
     hooks::loadBackgroundMusic(m_project.myAttrs);
     composeView();
@@ -220,6 +241,71 @@ void TForm1::composeRect(const common::PixelRect& rect) {
     project::composeView(m_project.sourceImage, m_project.colorMap, m_project.displayImage,
                          m_project.view, m_project.currentColor, rect);
     Image1->repaintRect(rect);
+}
+
+QPoint TForm1::viewportCentre() const {
+    return ScrollBox1->viewport()->rect().center();
+}
+
+void TForm1::zoomAbout(double zoom, QPoint anchor) {
+    QScrollBar* h = ScrollBox1->horizontalScrollBar();
+    QScrollBar* v = ScrollBox1->verticalScrollBar();
+    // The picture point under the anchor, in picture pixels (fractional).
+    const QPoint inArea = Image1->mapFrom(ScrollBox1->viewport(), anchor);
+    const double old = Image1->zoom();
+    const double px = inArea.x() / old, py = inArea.y() / old;
+    Image1->setZoom(zoom);
+    const QPoint areaOrigin = Image1->mapTo(ScrollBox1->viewport(), QPoint(0, 0));
+    // Where the scroll bars must be for that point to come back under the anchor.
+    const int offsetX = areaOrigin.x() + h->value(), offsetY = areaOrigin.y() + v->value();
+    h->setValue(int(std::lround(px * Image1->zoom())) + offsetX - anchor.x());
+    v->setValue(int(std::lround(py * Image1->zoom())) + offsetY - anchor.y());
+}
+
+void TForm1::Zoomin1Click() {
+    zoomAbout(project::zoomIn(Image1->zoom()), viewportCentre());
+}
+
+void TForm1::Zoomout1Click() {
+    zoomAbout(project::zoomOut(Image1->zoom()), viewportCentre());
+}
+
+void TForm1::Fitwindow1Click() {
+    if (!m_project.imageLoaded) return;
+    const QSize area = ScrollBox1->maximumViewportSize();
+    zoomAbout(
+        project::fitZoom(m_project.imageWidth, m_project.imageHeight, area.width(), area.height()),
+        viewportCentre());
+}
+
+void TForm1::Actualsize1Click() {
+    zoomAbout(1.0, viewportCentre());
+}
+
+void TForm1::fitWindowToPicture() {
+    Image1->setZoom(1.0);
+    if (!isVisible()) return; // a hidden window has no layout to measure yet
+    if (const QScreen* screen =
+            this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        // What the window adds around the picture: frame, menu bar, status bar, scroll frame.
+        const QSize around = frameGeometry().size() - ScrollBox1->maximumViewportSize();
+        const QRect available = screen->availableGeometry();
+        const QSize wanted = (QSize(m_project.imageWidth, m_project.imageHeight) + around)
+                                 .expandedTo(frameGeometry().size())
+                                 .boundedTo(available.size());
+        resize(size() + (wanted - frameGeometry().size()));
+        QRect frame = frameGeometry();
+        frame.moveLeft(
+            std::clamp(frame.left(), available.left(),
+                       std::max(available.left(), available.right() - frame.width() + 1)));
+        frame.moveTop(
+            std::clamp(frame.top(), available.top(),
+                       std::max(available.top(), available.bottom() - frame.height() + 1)));
+        move(frame.topLeft());
+    }
+    const QSize area = ScrollBox1->maximumViewportSize();
+    if (m_project.imageWidth > area.width() || m_project.imageHeight > area.height())
+        Fitwindow1Click();
 }
 
 void TForm1::Updateview1Click(QAction* view) {
@@ -257,6 +343,7 @@ void TForm1::Image1MouseDown(int x, int y, Qt::MouseButton button) {
 
 void TForm1::Image1MouseMove(int x, int y, Qt::MouseButtons buttons) {
     if (!m_project.imageLoaded) return;
+    Image1->setBrushWidth(m_project.brushSize);
     m_panels[0]->setText(QString("Текущие координаты: %1,%2").arg(x).arg(y));
     const int under = m_project.colorMap.contains(x, y)
                           ? project::colorIndexOf(m_project.colorMap.pixel(x, y))

@@ -61,6 +61,14 @@ class TForm1 : public QMainWindow {
     void Readini1Click();
     void Writeini1Click();
     void N12Click();
+    void Zoomin1Click();
+    void Zoomout1Click();
+    void Fitwindow1Click();
+    void Actualsize1Click();
+
+    // Shows the picture at `zoom` (clamped to 1/16..16), keeping the picture point under
+    // `anchor` (a point of the scroll area's viewport) where it is.
+    void zoomAbout(double zoom, QPoint anchor);
 
     void Image1MouseDown(int x, int y, Qt::MouseButton button);
     void Image1MouseMove(int x, int y, Qt::MouseButtons buttons);
@@ -76,6 +84,10 @@ class TForm1 : public QMainWindow {
   private:
     void createMenus();
     void createStatusBar();
+    // Grows the window towards the picture's size within the screen's available area, and
+    // shows the picture whole when it is still larger than the view.
+    void fitWindowToPicture();
+    QPoint viewportCentre() const;
     void composeRect(const common::PixelRect& rect);
     // Selects palette index n through the palette window when there is one.
     void pickColor(int n);
@@ -107,6 +119,10 @@ class TForm1 : public QMainWindow {
     QAction* Source1 = nullptr;
     QAction* Sourceandmask1 = nullptr;
     QAction* Sourceandcurrentcolor1 = nullptr;
+    QAction* Zoomin1 = nullptr;
+    QAction* Zoomout1 = nullptr;
+    QAction* Fitwindow1 = nullptr;
+    QAction* Actualsize1 = nullptr;
     QAction* N11 = nullptr; // media export settings
     QAction* N12 = nullptr; // dynamic brightness
     QAction* Palette1 = nullptr;

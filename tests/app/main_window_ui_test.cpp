@@ -62,6 +62,11 @@ TEST(MainWindow, StartsWithCaptionMenusAndStatusBar) {
                                                         "Исходное изображение F5",
                                                         "Изображение + маска F6",
                                                         "Изображение + текущий цвет F7",
+                                                        "—",
+                                                        "Увеличить Ctrl++",
+                                                        "Уменьшить Ctrl+-",
+                                                        "По размеру окна Ctrl+0",
+                                                        "Исходный размер Ctrl+1",
                                                         "[Параметры]",
                                                         "Настройки экспорта медиа файлов",
                                                         "Динамическая яркость",
@@ -72,6 +77,8 @@ TEST(MainWindow, StartsWithCaptionMenusAndStatusBar) {
                                                         "Справка",
                                                         "—",
                                                         "О программе"}));
+    EXPECT_EQ(form.Zoomin1->shortcuts(),
+              (QList<QKeySequence>{QKeySequence("Ctrl++"), QKeySequence("Ctrl+=")}));
     EXPECT_TRUE(form.Sourceandmask1->isChecked());
     EXPECT_FALSE(form.Source1->isChecked());
     for (int i = 0; i < 4; ++i) {

@@ -95,7 +95,7 @@ class XServer {
     std::string m_display;
 };
 
-// The names of every window on the display, as xwininfo shows them.
+// The names of the program's own windows on the display, as xwininfo shows them.
 std::vector<std::string> windowTitles(const std::string& display, const TempDir& dir) {
     const testing_support::ProgramRun run = testing_support::runProgram(
         "/usr/bin/xwininfo", {"-display", display, "-root", "-tree"}, dir.path().string());
@@ -107,7 +107,8 @@ std::vector<std::string> windowTitles(const std::string& display, const TempDir&
         const std::string line = run.out.substr(at, end - at);
         at = end;
         const std::size_t open = line.find(" \"");
-        const std::size_t close = line.rfind("\": (");
+        const std::size_t close = line.rfind("\": (\"");
+        // Only windows with a class: Qt's hidden helper windows have none.
         if (open != std::string::npos && close != std::string::npos && close > open)
             titles.push_back(line.substr(open + 2, close - open - 2));
     }
