@@ -9,7 +9,7 @@
 // After the Google Benchmark runs, a summary times every step once per round, in turn, and
 // prints the best of the rounds with the three ratios against their goals, then the peak memory
 // of a headless "--publish" run of the editor and of a window opening, each in a process of its
-// own. Options: --rounds=N (default 5), --summary-only. The files are made once into
+// own. Options: --rounds=N (default 5), --summary-only, --no-summary. The files are made once into
 // build/bench-data; the publish run rewrites the project's map and checks it stays identical.
 #include "app/main_window.h"
 #include "common/file_io.h"
@@ -475,7 +475,7 @@ int main(int argc, char** argv) {
     if (argc > 3 && std::strcmp(argv[1], "--peak-of") == 0) return peakOf(argc, argv);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int rounds = 5;
-    bool summaryOnly = false;
+    bool summaryOnly = false, noSummary = false;
     std::string child;
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
@@ -484,6 +484,8 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(arg.c_str() + 9));
         else if (arg == "--summary-only")
             summaryOnly = true;
+        else if (arg == "--no-summary")
+            noSummary = true;
         else if (arg == "--window-open-child" || arg == "--window-only-child")
             child = arg;
         else
@@ -502,6 +504,6 @@ int main(int argc, char** argv) {
         benchmark::RunSpecifiedBenchmarks();
         benchmark::Shutdown();
     }
-    summary(rounds);
+    if (!noSummary) summary(rounds);
     return 0;
 }

@@ -202,8 +202,8 @@ common::Status encodeGif(const common::Raster& map, std::string& out) {
     putWord(out, w);
     putWord(out, h);
     out += char(0x80 | ((bits - 1) << 4) | (bits - 1)); // global table, its depth and size
-    out += '\0';                                       // background colour index
-    out += '\0';                                       // no aspect ratio
+    out += '\0';                                        // background colour index
+    out += '\0';                                        // no aspect ratio
     for (int i = 0; i < tableSize; ++i) {
         const common::Rgb c = i < table.count() ? table.color(i) : 0;
         out += char(c >> 16);
@@ -217,30 +217,28 @@ common::Status encodeGif(const common::Raster& map, std::string& out) {
     putWord(out, h);
     out += '\0'; // no local table, not interlaced
 
+    // The pixels as runs of one colour, found eight pixels at a time where they are long.
     GifLzwEncoder encoder(bits);
-    last = rgbAt(map.row(0));
-    std::uint8_t index = table.indexOf(last);
-    run = EightPixels(last);
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* p = map.row(y);
         int x = 0;
         while (x < w) {
-            if (x + 8 <= w && run.matches(p)) {
-                for (int i = 0; i < 8; ++i)
-                    encoder.put(index);
-                x += 8;
-                p += 24;
-                continue;
-            }
             const common::Rgb c = rgbAt(p);
-            if (c != last) {
-                last = c;
-                index = table.indexOf(c);
-                run = EightPixels(c);
-            }
-            encoder.put(index);
-            ++x;
+            int end = x + 1;
             p += 3;
+            if (end + 8 <= w && rgbAt(p) == c) {
+                const EightPixels same(c);
+                while (end + 8 <= w && same.matches(p)) {
+                    end += 8;
+                    p += 24;
+                }
+            }
+            while (end < w && rgbAt(p) == c) {
+                ++end;
+                p += 3;
+            }
+            encoder.putRun(table.indexOf(c), std::size_t(end - x));
+            x = end;
         }
     }
     encoder.finish(out);

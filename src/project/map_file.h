@@ -21,9 +21,9 @@ common::Status readMapFile(const std::string& path, common::Raster& map);
 common::Status readMapBytes(const std::uint8_t* data, std::size_t size, common::Raster& map,
                             std::string_view name = {});
 
-// Writes `map` as a one-frame GIF (byte for byte what giflib writes for it), atomically (the old file stays whole on failure). Fails with
-// a message when the map is empty, holds more than 256 distinct colours or is wider or higher
-// than 65535 pixels.
+// Writes `map` as a one-frame GIF (byte for byte what giflib writes for it), atomically (the old
+// file stays whole on failure). Fails with a message when the map is empty, holds more than 256
+// distinct colours or is wider or higher than 65535 pixels.
 common::Status writeMapFile(const std::string& path, const common::Raster& map);
 
 } // namespace project

@@ -306,15 +306,18 @@ std::string giflibBytes(const Raster& map) {
 
     std::string out;
     int error = 0;
-    GifFileType* gif = EGifOpen(&out, [](GifFileType* g, const GifByteType* data, int n) {
-        static_cast<std::string*>(g->UserData)->append(reinterpret_cast<const char*>(data),
-                                                       std::size_t(n));
-        return n;
-    }, &error);
+    GifFileType* gif = EGifOpen(
+        &out,
+        [](GifFileType* g, const GifByteType* data, int n) {
+            static_cast<std::string*>(g->UserData)
+                ->append(reinterpret_cast<const char*>(data), std::size_t(n));
+            return n;
+        },
+        &error);
     EXPECT_NE(gif, nullptr);
-    EXPECT_EQ(EGifPutScreenDesc(gif, map.width(), map.height(), colorMap->BitsPerPixel, 0,
-                                colorMap),
-              GIF_OK);
+    EXPECT_EQ(
+        EGifPutScreenDesc(gif, map.width(), map.height(), colorMap->BitsPerPixel, 0, colorMap),
+        GIF_OK);
     EXPECT_EQ(EGifPutImageDesc(gif, 0, 0, map.width(), map.height(), false, nullptr), GIF_OK);
     std::vector<GifPixelType> line(std::size_t(map.width()));
     for (int y = 0; y < map.height(); ++y) {
@@ -350,12 +353,13 @@ TEST(MapFile, WritesExactlyTheBytesGiflibWrites) {
         {"noise of 16 colours", makeMap(333, 211, [](int x, int y) { return noise(x, y, 16); })},
         {"noise of 200 colours, many table clears",
          makeMap(1501, 999, [](int x, int y) { return noise(x, y, 200); })},
-        {"256 colours",
-         makeMap(64, 40,
-                 [](int x, int y) {
-                     const Rgb i = Rgb((x + 64 * y) % 256);
-                     return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
-                 })},
+        {"256 colours", makeMap(64, 40,
+                                [](int x, int y) {
+                                    const Rgb i = Rgb((x + 64 * y) % 256);
+                                    return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
+                                })},
+        {"runs of every length, table clears inside runs",
+         makeMap(2003, 1001, [](int x, int y) { return noise(x / (1 + y % 97), y / 2, 50); })},
         {"runs broken every few pixels",
          makeMap(997, 301, [](int x, int y) { return (x / 9 + y / 4) % 7 ? 0u : 0x00CC33u; })},
     };
@@ -375,18 +379,21 @@ Raster giflibPixels(const std::string& bytes) {
         std::size_t at = 0;
     } input{&bytes};
     int error = 0;
-    GifFileType* gif = DGifOpen(&input, [](GifFileType* g, GifByteType* data, int n) {
-        auto* in = static_cast<Input*>(g->UserData);
-        const std::size_t k = std::min(std::size_t(n), in->bytes->size() - in->at);
-        std::memcpy(data, in->bytes->data() + in->at, k);
-        in->at += k;
-        return int(k);
-    }, &error);
+    GifFileType* gif = DGifOpen(
+        &input,
+        [](GifFileType* g, GifByteType* data, int n) {
+            auto* in = static_cast<Input*>(g->UserData);
+            const std::size_t k = std::min(std::size_t(n), in->bytes->size() - in->at);
+            std::memcpy(data, in->bytes->data() + in->at, k);
+            in->at += k;
+            return int(k);
+        },
+        &error);
     EXPECT_NE(gif, nullptr);
     EXPECT_EQ(DGifSlurp(gif), GIF_OK);
     const SavedImage& image = gif->SavedImages[0];
-    const ColorMapObject* colors = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap
-                                                            : gif->SColorMap;
+    const ColorMapObject* colors =
+        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
     Raster map(gif->SWidth, gif->SHeight);
     for (int y = 0; y < image.ImageDesc.Height; ++y)
         for (int x = 0; x < image.ImageDesc.Width; ++x) {
