@@ -300,9 +300,22 @@ bool decodeFrame(GifFileType* gif, common::Raster& map) {
         if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
     }
 
-    // The frame's colour indexes in the order they are stored (written before read).
-    const std::unique_ptr<std::uint8_t[]> indexes(new std::uint8_t[pixels + kGifLzwSlack]);
-    switch (decodeGifLzw(codeSize, data.data(), data.size(), indexes.get(), pixels)) {
+    // The frame's colour indexes in the order they are stored. A frame that is the whole
+    // picture, as in every map this program writes, is decoded into the end of the raster's
+    // own memory and expanded from its first row on: the pixels written stay behind the
+    // indexes still to be read, but for the last rows, whose indexes are moved aside first.
+    const bool inPlace = !desc.Interlace && desc.Left == 0 && desc.Top == 0 &&
+                         desc.Width == map.width() && desc.Height == map.height() &&
+                         map.byteSize() >= pixels + kGifLzwSlack;
+    std::unique_ptr<std::uint8_t[]> buffer;
+    std::uint8_t* indexes = nullptr;
+    if (inPlace) {
+        indexes = map.data() + map.byteSize() - (pixels + kGifLzwSlack);
+    } else {
+        buffer.reset(new std::uint8_t[pixels + kGifLzwSlack]);
+        indexes = buffer.get();
+    }
+    switch (decodeGifLzw(codeSize, data.data(), data.size(), indexes, pixels)) {
     case GifLzwResult::Complete:
         break;
     case GifLzwResult::Truncated:
@@ -313,10 +326,28 @@ bool decodeFrame(GifFileType* gif, common::Raster& map) {
         return false;
     }
 
+    if (inPlace) {
+        const std::size_t w = std::size_t(desc.Width), padding = std::size_t(map.stride()) - 3 * w;
+        std::vector<std::uint8_t> lastRows;
+        int lastRowsFrom = 0;
+        for (int y = 0; y < desc.Height; ++y) {
+            const std::uint8_t* row = indexes + std::size_t(y) * w;
+            std::uint8_t* out = map.row(y);
+            if (lastRows.empty() && out + 3 * w > row) {
+                lastRows.assign(row, static_cast<const std::uint8_t*>(indexes + pixels));
+                lastRowsFrom = y;
+            }
+            if (!lastRows.empty()) row = lastRows.data() + std::size_t(y - lastRowsFrom) * w;
+            expandRow(row, out, desc.Width, rgb);
+            if (padding > 0) std::memset(out + 3 * w, 0, padding);
+        }
+        return true;
+    }
+
     const int x0 = std::max(desc.Left, 0), x1 = std::min(desc.Left + desc.Width, map.width());
     std::size_t stored = 0; // frame rows in the order they are stored
     auto placeRow = [&](int frameRow) {
-        const std::uint8_t* row = indexes.get() + stored++ * std::size_t(desc.Width);
+        const std::uint8_t* row = indexes + stored++ * std::size_t(desc.Width);
         const int y = desc.Top + frameRow;
         if (y < 0 || y >= map.height() || x0 >= x1) return;
         expandRow(row + (x0 - desc.Left), map.row(y) + 3 * x0, x1 - x0, rgb);

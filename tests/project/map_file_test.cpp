@@ -159,41 +159,48 @@ TEST_P(MapRoundTrip, ReadingBackGivesEveryPixelUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(
     Maps, MapRoundTrip,
-    testing::Values(RoundTripCase{"OnePixelBlack", [] { return Raster(1, 1); }},
-                    RoundTripCase{"OnePixelColour",
-                                  [] { return makeMap(1, 1, [](int, int) { return 0x123456u; }); }},
-                    RoundTripCase{"AllBlack", [] { return Raster(33, 7); }},
-                    RoundTripCase{"PaletteRegions", [] { return paletteRegions(203, 97); }},
-                    RoundTripCase{"EveryPaletteColour",
-                                  [] {
-                                      return makeMap(200, 3, [](int x, int) {
-                                          return project::paletteColors[std::size_t(x)];
-                                      });
-                                  }},
-                    // Colours that are in no palette entry still survive exactly.
-                    RoundTripCase{"ColoursOutsideThePalette",
-                                  [] {
-                                      return makeMap(17, 9, [](int x, int y) {
-                                          return Rgb(0x010203u * Rgb(x % 5) +
-                                                     0x7F0001u * Rgb(y % 3));
-                                      });
-                                  }},
-                    RoundTripCase{"Exactly256Colours",
-                                  [] {
-                                      return makeMap(64, 40, [](int x, int y) {
-                                          const Rgb i = Rgb((x + 64 * y) % 256);
-                                          return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
-                                      });
-                                  }},
-                    // Long incompressible runs exercise the LZW table resets.
-                    RoundTripCase{"LargeNoisyMap",
-                                  [] {
-                                      return makeMap(1501, 999, [](int x, int y) {
-                                          const unsigned h =
-                                              unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
-                                          return project::paletteColors[(h >> 7) % 200];
-                                      });
-                                  }}),
+    testing::Values(
+        RoundTripCase{"OnePixelBlack", [] { return Raster(1, 1); }},
+        RoundTripCase{"OnePixelColour",
+                      [] { return makeMap(1, 1, [](int, int) { return 0x123456u; }); }},
+        RoundTripCase{"AllBlack", [] { return Raster(33, 7); }},
+        RoundTripCase{"PaletteRegions", [] { return paletteRegions(203, 97); }},
+        RoundTripCase{"EveryPaletteColour",
+                      [] {
+                          return makeMap(200, 3, [](int x, int) {
+                              return project::paletteColors[std::size_t(x)];
+                          });
+                      }},
+        // Colours that are in no palette entry still survive exactly.
+        RoundTripCase{"ColoursOutsideThePalette",
+                      [] {
+                          return makeMap(17, 9, [](int x, int y) {
+                              return Rgb(0x010203u * Rgb(x % 5) + 0x7F0001u * Rgb(y % 3));
+                          });
+                      }},
+        RoundTripCase{"Exactly256Colours",
+                      [] {
+                          return makeMap(64, 40, [](int x, int y) {
+                              const Rgb i = Rgb((x + 64 * y) % 256);
+                              return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
+                          });
+                      }},
+        // Decoded within the raster's own memory, the last few hundred rows
+        // from a copy of their indexes.
+        RoundTripCase{"NarrowAndTall",
+                      [] {
+                          return makeMap(3, 5000, [](int x, int y) {
+                              return project::paletteColors[std::size_t((x + y / 7) % 200)];
+                          });
+                      }},
+        // Long incompressible runs exercise the LZW table resets.
+        RoundTripCase{"LargeNoisyMap",
+                      [] {
+                          return makeMap(1501, 999, [](int x, int y) {
+                              const unsigned h = unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
+                              return project::paletteColors[(h >> 7) % 200];
+                          });
+                      }}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return info.param.name; });
 
 TEST(MapFile, WritesOneFrameWithAPowerOfTwoTableHoldingEveryColour) {
