@@ -256,13 +256,33 @@ bool skipExtension(GifFileType* gif) {
     return true;
 }
 
-// Colour indexes into pixels: four bytes stored per pixel, each store overlapping the next
-// pixel, and the last pixel in three bytes so that nothing beyond the row is touched.
-void expandRow(const std::uint8_t* indexes, std::uint8_t* out, int n,
-               const std::array<std::uint32_t, 256>& rgb) {
-    for (int i = 0; i + 1 < n; ++i, out += 3)
-        std::memcpy(out, &rgb[indexes[i]], 4);
-    if (n > 0) std::memcpy(out, &rgb[indexes[n - 1]], 3);
+// A colour table as the decoder writes it out.
+struct PixelTable {
+    std::array<std::uint32_t, 256> rgb{};                  // R, G, B as a little-endian word
+    std::array<std::array<std::uint64_t, 3>, 256> eight{}; // eight pixels of each colour
+};
+
+// Colour indexes into pixels: eight equal indexes as three words, other pixels as four-byte
+// stores each overlapping the next pixel, and the last pixel in three bytes so that nothing
+// beyond the row is touched.
+void expandRow(const std::uint8_t* indexes, std::uint8_t* out, int n, const PixelTable& table) {
+    constexpr std::uint64_t kEveryByte = 0x0101010101010101ULL;
+    int i = 0;
+    while (i + 8 < n) {
+        std::uint64_t group;
+        std::memcpy(&group, indexes + i, 8);
+        if (group == indexes[i] * kEveryByte) {
+            std::memcpy(out, table.eight[indexes[i]].data(), 24);
+        } else {
+            for (int k = 0; k < 8; ++k)
+                std::memcpy(out + 3 * k, &table.rgb[indexes[i + k]], 4);
+        }
+        i += 8;
+        out += 24;
+    }
+    for (; i + 1 < n; ++i, out += 3)
+        std::memcpy(out, &table.rgb[indexes[i]], 4);
+    if (n > 0) std::memcpy(out, &table.rgb[indexes[n - 1]], 3);
 }
 
 // Decodes the pixels of the image whose descriptor was just read into `map`, clipped to it.
@@ -274,13 +294,17 @@ bool decodeFrame(GifFileType* gif, common::Raster& map) {
         gif->Error = D_GIF_ERR_NO_COLOR_MAP;
         return false;
     }
-    // Indexes beyond the table are black, as are entries of a table shorter than 256. The
-    // bytes R, G, B of a colour as the low three bytes of a little-endian word.
-    std::array<std::uint32_t, 256> rgb{};
+    // Indexes beyond the table are black, as are entries of a table shorter than 256.
+    PixelTable table;
     for (int i = 0; i < std::min(colors->ColorCount, 256); ++i) {
-        const std::uint8_t bytes[4] = {colors->Colors[i].Red, colors->Colors[i].Green,
-                                       colors->Colors[i].Blue, 0};
-        std::memcpy(&rgb[std::size_t(i)], bytes, 4);
+        std::uint8_t bytes[24];
+        for (int k = 0; k < 24; k += 3) {
+            bytes[k] = colors->Colors[i].Red;
+            bytes[k + 1] = colors->Colors[i].Green;
+            bytes[k + 2] = colors->Colors[i].Blue;
+        }
+        std::memcpy(&table.rgb[std::size_t(i)], bytes, 3);
+        std::memcpy(table.eight[std::size_t(i)].data(), bytes, 24);
     }
 
     if (desc.Width <= 0 || desc.Height <= 0) return true;
@@ -338,7 +362,7 @@ bool decodeFrame(GifFileType* gif, common::Raster& map) {
                 lastRowsFrom = y;
             }
             if (!lastRows.empty()) row = lastRows.data() + std::size_t(y - lastRowsFrom) * w;
-            expandRow(row, out, desc.Width, rgb);
+            expandRow(row, out, desc.Width, table);
             if (padding > 0) std::memset(out + 3 * w, 0, padding);
         }
         return true;
@@ -350,7 +374,7 @@ bool decodeFrame(GifFileType* gif, common::Raster& map) {
         const std::uint8_t* row = indexes + stored++ * std::size_t(desc.Width);
         const int y = desc.Top + frameRow;
         if (y < 0 || y >= map.height() || x0 >= x1) return;
-        expandRow(row + (x0 - desc.Left), map.row(y) + 3 * x0, x1 - x0, rgb);
+        expandRow(row + (x0 - desc.Left), map.row(y) + 3 * x0, x1 - x0, table);
     };
     if (desc.Interlace) {
         constexpr int kStart[] = {0, 4, 2, 1}, kStep[] = {8, 8, 4, 2};
