@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
 
@@ -173,5 +174,47 @@ TEST(PictureDecoder, JpegPixelsAreExactlyThoseOfQtsReader) {
         ASSERT_EQ(ours.width(), qt.width());
         ASSERT_EQ(ours.height(), qt.height());
         EXPECT_TRUE(ours == qt);
+    }
+}
+
+// Every decoded format reaches 24 bits as Qt's own conversion (or, with transparency, Qt's
+// painting over white) gives it, whichever way the raster is filled.
+TEST(PictureDecoder, RasterFromEveryFormatIsQtsConversion) {
+    QImage argb = photoLike(37, 11).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb p = argb.pixel(x, y);
+            argb.setPixel(x, y, qRgba(qRed(p), qGreen(p), qBlue(p), (x * 23 + y * 7) % 256));
+        }
+    const QImage opaque = photoLike(37, 11);
+    const QImage images[] = {
+        opaque,
+        opaque.convertToFormat(QImage::Format_RGB32),
+        opaque.convertToFormat(QImage::Format_RGB16),
+        opaque.convertToFormat(QImage::Format_Grayscale8),
+        opaque.convertToFormat(QImage::Format_Indexed8),
+        argb,
+        argb.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+        argb.convertToFormat(QImage::Format_RGBA8888),
+    };
+    for (const QImage& image : images) {
+        SCOPED_TRACE(int(image.format()));
+        QImage expected;
+        if (image.hasAlphaChannel()) {
+            expected = QImage(image.size(), QImage::Format_RGB888);
+            expected.fill(Qt::white);
+            QPainter painter(&expected);
+            painter.drawImage(0, 0, image);
+        } else {
+            expected = image.convertToFormat(QImage::Format_RGB888);
+        }
+        const common::Raster raster = project::rasterFromImage(image);
+        ASSERT_EQ(raster.width(), expected.width());
+        ASSERT_EQ(raster.height(), expected.height());
+        for (int y = 0; y < raster.height(); ++y)
+            ASSERT_EQ(std::memcmp(raster.row(y), expected.constScanLine(y),
+                                  std::size_t(raster.width()) * 3),
+                      0)
+                << "row " << y;
     }
 }
