@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-multimedia-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins
-    libsdl2-dev libsdl2-mixer-dev libgif-dev
+    libsdl2-dev libsdl2-mixer-dev libgif-dev libturbojpeg0-dev
     libgtest-dev libbenchmark-dev
     ffmpeg vorbis-tools chromium fonts-dejavu-core
     qt6-translations-l10n xvfb x11-utils

@@ -1,5 +1,6 @@
 #include "common/file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -26,19 +27,26 @@ Status readFileBytes(const std::string& path, std::string& bytes) {
         ::close(fd);
         return Status::failure(systemError("Не удалось открыть файл", path, EISDIR));
     }
-    char buffer[1 << 16];
+    // Read straight into the string, sized by the file's length; a file that grows meanwhile
+    // is read on to its end.
+    std::size_t expected = S_ISREG(st.st_mode) && st.st_size > 0 ? std::size_t(st.st_size) : 0;
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size()) bytes.resize(std::max(used + (std::size_t(1) << 16), expected));
+        const ssize_t n = ::read(fd, bytes.data() + used, bytes.size() - used);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
             ::close(fd);
+            bytes.clear();
             return Status::failure(systemError("Не удалось прочитать файл", path, err));
         }
-        bytes.append(buffer, std::size_t(n));
+        used += std::size_t(n);
+        if (used == expected) expected = 0; // any further bytes come in steps
     }
     ::close(fd);
+    bytes.resize(used);
     return Status::success();
 }
 

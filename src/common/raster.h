@@ -1,10 +1,11 @@
 #pragma once
 // A 24-bit RGB picture held in memory: rows top to bottom, bytes R, G, B per pixel.
 // Rows are padded to a multiple of 4 bytes so that a QImage can wrap them without copying.
+// The pixels come from the system zero-filled and untouched: a picture-sized raster costs no
+// memory and no time until its pixels are written, so decoders write straight into one.
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace common {
 
@@ -24,8 +25,14 @@ struct PixelRect {
 class Raster {
   public:
     Raster() = default;
-    // All pixels black.
+    // All pixels black (and the row padding zero). Throws std::bad_alloc when the memory
+    // cannot be had.
     Raster(int width, int height);
+    Raster(const Raster& o);
+    Raster(Raster&& o) noexcept;
+    Raster& operator=(const Raster& o);
+    Raster& operator=(Raster&& o) noexcept;
+    ~Raster();
 
     int width() const { return m_width; }
     int height() const { return m_height; }
@@ -34,11 +41,11 @@ class Raster {
     PixelRect bounds() const { return {0, 0, m_width, m_height}; }
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < m_width && y < m_height; }
 
-    std::uint8_t* row(int y) { return m_pixels.data() + y * m_stride; }
-    const std::uint8_t* row(int y) const { return m_pixels.data() + y * m_stride; }
-    std::uint8_t* data() { return m_pixels.data(); }
-    const std::uint8_t* data() const { return m_pixels.data(); }
-    std::size_t byteSize() const { return m_pixels.size(); }
+    std::uint8_t* row(int y) { return m_pixels + y * m_stride; }
+    const std::uint8_t* row(int y) const { return m_pixels + y * m_stride; }
+    std::uint8_t* data() { return m_pixels; }
+    const std::uint8_t* data() const { return m_pixels; }
+    std::size_t byteSize() const { return m_bytes; }
 
     Rgb pixel(int x, int y) const {
         const std::uint8_t* p = row(y) + 3 * x;
@@ -58,7 +65,8 @@ class Raster {
     int m_width = 0;
     int m_height = 0;
     std::ptrdiff_t m_stride = 0;
-    std::vector<std::uint8_t> m_pixels;
+    std::size_t m_bytes = 0;
+    std::uint8_t* m_pixels = nullptr;
 };
 
 } // namespace common

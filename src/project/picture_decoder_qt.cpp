@@ -1,12 +1,16 @@
 #include "project/picture_decoder_qt.h"
 
+#include "common/file_io.h"
 #include "common/helpers.h"
+#include "project/jpeg_decoder.h"
 
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 
+#include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace project {
 
@@ -25,24 +29,47 @@ QByteArray formatForExtension(const std::string& path) {
 } // namespace
 
 common::Raster rasterFromImage(const QImage& image) {
-    QImage rgb;
+    const int w = image.width(), h = image.height();
+    common::Raster raster(w, h);
     if (image.hasAlphaChannel()) {
-        rgb = QImage(image.size(), QImage::Format_RGB888);
-        rgb.fill(Qt::white);
-        QPainter painter(&rgb);
+        // The raster's rows are laid out as a QImage's of RGB888: paint into them in place.
+        QImage canvas(raster.data(), w, h, qsizetype(raster.stride()), QImage::Format_RGB888);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
         painter.drawImage(0, 0, image);
+    } else if (image.format() == QImage::Format_RGB888) {
+        for (int y = 0; y < h; ++y)
+            std::memcpy(raster.row(y), image.constScanLine(y), std::size_t(w) * 3);
+    } else if (image.format() == QImage::Format_RGB32) {
+        for (int y = 0; y < h; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            std::uint8_t* out = raster.row(y);
+            for (int x = 0; x < w; ++x, out += 3) {
+                out[0] = std::uint8_t(qRed(in[x]));
+                out[1] = std::uint8_t(qGreen(in[x]));
+                out[2] = std::uint8_t(qBlue(in[x]));
+            }
+        }
     } else {
-        rgb = image.convertToFormat(QImage::Format_RGB888);
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+        for (int y = 0; y < h; ++y)
+            std::memcpy(raster.row(y), rgb.constScanLine(y), std::size_t(w) * 3);
     }
-    common::Raster raster(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y)
-        std::memcpy(raster.row(y), rgb.constScanLine(y), std::size_t(rgb.width()) * 3);
     return raster;
 }
 
 common::Status decodePicture(const std::string& path, common::Raster& picture) {
     const QString file = QString::fromStdString(path);
     const QByteArray format = formatForExtension(path);
+    // JPEGs are decoded by libjpeg-turbo straight into the raster; Qt's reader, which would
+    // give the same pixels through a 32-bit picture, takes whatever that refuses.
+    if (format == "jpeg" || format.isEmpty()) {
+        std::string bytes;
+        if (common::readFileBytes(path, bytes) &&
+            decodeJpegBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                            picture))
+            return common::Status::success();
+    }
     // Pictures of any size: lift Qt's default allocation limit.
     QImageReader::setAllocationLimit(0);
     QImageReader reader(file, format);
@@ -52,7 +79,12 @@ common::Status decodePicture(const std::string& path, common::Raster& picture) {
         return common::Status::failure("Не удалось открыть изображение \"" + path +
                                        "\": " + reader.errorString().toStdString());
     }
-    picture = rasterFromImage(image);
+    try {
+        picture = rasterFromImage(image);
+    } catch (const std::bad_alloc&) {
+        return common::Status::failure("Не удалось открыть изображение \"" + path +
+                                       "\": недостаточно памяти");
+    }
     return common::Status::success();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// Decoding of JPEG, PNG and GIF pictures into 24-bit rasters (Qt's image readers).
+// Decoding of JPEG, PNG and GIF pictures into 24-bit rasters: JPEG by libjpeg-turbo straight
+// into the raster, everything else (and any JPEG that refuses) by Qt's image readers.
 
 #include "common/raster.h"
 #include "common/status.h"

@@ -6,7 +6,9 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <sys/resource.h>
@@ -157,41 +159,48 @@ TEST_P(MapRoundTrip, ReadingBackGivesEveryPixelUnchanged) {
 
 INSTANTIATE_TEST_SUITE_P(
     Maps, MapRoundTrip,
-    testing::Values(RoundTripCase{"OnePixelBlack", [] { return Raster(1, 1); }},
-                    RoundTripCase{"OnePixelColour",
-                                  [] { return makeMap(1, 1, [](int, int) { return 0x123456u; }); }},
-                    RoundTripCase{"AllBlack", [] { return Raster(33, 7); }},
-                    RoundTripCase{"PaletteRegions", [] { return paletteRegions(203, 97); }},
-                    RoundTripCase{"EveryPaletteColour",
-                                  [] {
-                                      return makeMap(200, 3, [](int x, int) {
-                                          return project::paletteColors[std::size_t(x)];
-                                      });
-                                  }},
-                    // Colours that are in no palette entry still survive exactly.
-                    RoundTripCase{"ColoursOutsideThePalette",
-                                  [] {
-                                      return makeMap(17, 9, [](int x, int y) {
-                                          return Rgb(0x010203u * Rgb(x % 5) +
-                                                     0x7F0001u * Rgb(y % 3));
-                                      });
-                                  }},
-                    RoundTripCase{"Exactly256Colours",
-                                  [] {
-                                      return makeMap(64, 40, [](int x, int y) {
-                                          const Rgb i = Rgb((x + 64 * y) % 256);
-                                          return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
-                                      });
-                                  }},
-                    // Long incompressible runs exercise the LZW table resets.
-                    RoundTripCase{"LargeNoisyMap",
-                                  [] {
-                                      return makeMap(1501, 999, [](int x, int y) {
-                                          const unsigned h =
-                                              unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
-                                          return project::paletteColors[(h >> 7) % 200];
-                                      });
-                                  }}),
+    testing::Values(
+        RoundTripCase{"OnePixelBlack", [] { return Raster(1, 1); }},
+        RoundTripCase{"OnePixelColour",
+                      [] { return makeMap(1, 1, [](int, int) { return 0x123456u; }); }},
+        RoundTripCase{"AllBlack", [] { return Raster(33, 7); }},
+        RoundTripCase{"PaletteRegions", [] { return paletteRegions(203, 97); }},
+        RoundTripCase{"EveryPaletteColour",
+                      [] {
+                          return makeMap(200, 3, [](int x, int) {
+                              return project::paletteColors[std::size_t(x)];
+                          });
+                      }},
+        // Colours that are in no palette entry still survive exactly.
+        RoundTripCase{"ColoursOutsideThePalette",
+                      [] {
+                          return makeMap(17, 9, [](int x, int y) {
+                              return Rgb(0x010203u * Rgb(x % 5) + 0x7F0001u * Rgb(y % 3));
+                          });
+                      }},
+        RoundTripCase{"Exactly256Colours",
+                      [] {
+                          return makeMap(64, 40, [](int x, int y) {
+                              const Rgb i = Rgb((x + 64 * y) % 256);
+                              return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
+                          });
+                      }},
+        // Decoded within the raster's own memory, the last few hundred rows
+        // from a copy of their indexes.
+        RoundTripCase{"NarrowAndTall",
+                      [] {
+                          return makeMap(3, 5000, [](int x, int y) {
+                              return project::paletteColors[std::size_t((x + y / 7) % 200)];
+                          });
+                      }},
+        // Long incompressible runs exercise the LZW table resets.
+        RoundTripCase{"LargeNoisyMap",
+                      [] {
+                          return makeMap(1501, 999, [](int x, int y) {
+                              const unsigned h = unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
+                              return project::paletteColors[(h >> 7) % 200];
+                          });
+                      }}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return info.param.name; });
 
 TEST(MapFile, WritesOneFrameWithAPowerOfTwoTableHoldingEveryColour) {
@@ -284,6 +293,173 @@ TEST(MapFile, WriteIntoAMissingFolderFailsNamingThePath) {
     const common::Status s = project::writeMapFile(path, Raster(4, 4));
     EXPECT_FALSE(s.ok());
     EXPECT_NE(s.message().find(path), std::string::npos) << s.message();
+}
+
+// --- The file's bytes ------------------------------------------------------------------------
+
+// The map file as giflib's own encoder writes it: sorted colour table of the smallest power of
+// two, one image of the whole screen, the pixels line by line.
+std::string giflibBytes(const Raster& map) {
+    std::vector<Rgb> colors;
+    for (int y = 0; y < map.height(); ++y)
+        for (int x = 0; x < map.width(); ++x)
+            colors.push_back(map.pixel(x, y));
+    std::sort(colors.begin(), colors.end());
+    colors.erase(std::unique(colors.begin(), colors.end()), colors.end());
+    std::vector<GifColorType> table;
+    for (Rgb c : colors)
+        table.push_back({GifByteType(c >> 16), GifByteType(c >> 8), GifByteType(c)});
+    ColorMapObject* colorMap = makeColorMap(table);
+
+    std::string out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(
+        &out,
+        [](GifFileType* g, const GifByteType* data, int n) {
+            static_cast<std::string*>(g->UserData)
+                ->append(reinterpret_cast<const char*>(data), std::size_t(n));
+            return n;
+        },
+        &error);
+    EXPECT_NE(gif, nullptr);
+    EXPECT_EQ(
+        EGifPutScreenDesc(gif, map.width(), map.height(), colorMap->BitsPerPixel, 0, colorMap),
+        GIF_OK);
+    EXPECT_EQ(EGifPutImageDesc(gif, 0, 0, map.width(), map.height(), false, nullptr), GIF_OK);
+    std::vector<GifPixelType> line(std::size_t(map.width()));
+    for (int y = 0; y < map.height(); ++y) {
+        for (int x = 0; x < map.width(); ++x)
+            line[std::size_t(x)] = GifPixelType(
+                std::lower_bound(colors.begin(), colors.end(), map.pixel(x, y)) - colors.begin());
+        EXPECT_EQ(EGifPutLine(gif, line.data(), map.width()), GIF_OK);
+    }
+    EXPECT_EQ(EGifCloseFile(gif, &error), GIF_OK);
+    GifFreeMapObject(colorMap);
+    return out;
+}
+
+Rgb noise(int x, int y, int colours) {
+    const unsigned h = unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
+    return project::paletteColors[(h >> 7) % unsigned(colours)];
+}
+
+// The map writer has its own compressor; its files are giflib's to the byte, so files written
+// before and after it came are the same.
+TEST(MapFile, WritesExactlyTheBytesGiflibWrites) {
+    struct Case {
+        const char* name;
+        Raster map;
+    };
+    const Case cases[] = {
+        {"one pixel", Raster(1, 1)},
+        {"one colour, long runs up to 12-bit codes", Raster(3001, 1999)},
+        {"two colours", makeMap(61, 13, [](int x, int y) { return (x + y) % 3 ? 0u : 0xFF00FFu; })},
+        {"three colours, width below eight",
+         makeMap(5, 40, [](int x, int y) { return Rgb((x * y) % 3) * 0x405060u; })},
+        {"palette regions", paletteRegions(203, 97)},
+        {"noise of 16 colours", makeMap(333, 211, [](int x, int y) { return noise(x, y, 16); })},
+        {"noise of 200 colours, many table clears",
+         makeMap(1501, 999, [](int x, int y) { return noise(x, y, 200); })},
+        {"256 colours", makeMap(64, 40,
+                                [](int x, int y) {
+                                    const Rgb i = Rgb((x + 64 * y) % 256);
+                                    return (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
+                                })},
+        {"runs of every length, table clears inside runs",
+         makeMap(2003, 1001, [](int x, int y) { return noise(x / (1 + y % 97), y / 2, 50); })},
+        {"runs broken every few pixels",
+         makeMap(997, 301, [](int x, int y) { return (x / 9 + y / 4) % 7 ? 0u : 0x00CC33u; })},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.file("m.map");
+        ASSERT_TRUE(project::writeMapFile(path, c.map).ok());
+        EXPECT_TRUE(readFile(path) == giflibBytes(c.map));
+    }
+}
+
+// Pixels of the first frame of `bytes` as giflib's own decoder gives them.
+Raster giflibPixels(const std::string& bytes) {
+    struct Input {
+        const std::string* bytes;
+        std::size_t at = 0;
+    } input{&bytes};
+    int error = 0;
+    GifFileType* gif = DGifOpen(
+        &input,
+        [](GifFileType* g, GifByteType* data, int n) {
+            auto* in = static_cast<Input*>(g->UserData);
+            const std::size_t k = std::min(std::size_t(n), in->bytes->size() - in->at);
+            std::memcpy(data, in->bytes->data() + in->at, k);
+            in->at += k;
+            return int(k);
+        },
+        &error);
+    EXPECT_NE(gif, nullptr);
+    EXPECT_EQ(DGifSlurp(gif), GIF_OK);
+    const SavedImage& image = gif->SavedImages[0];
+    const ColorMapObject* colors =
+        image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
+    Raster map(gif->SWidth, gif->SHeight);
+    for (int y = 0; y < image.ImageDesc.Height; ++y)
+        for (int x = 0; x < image.ImageDesc.Width; ++x) {
+            const GifColorType& c =
+                colors->Colors[image.RasterBits[std::size_t(y) * image.ImageDesc.Width + x]];
+            map.setPixel(x, y, (Rgb(c.Red) << 16) | (Rgb(c.Green) << 8) | c.Blue);
+        }
+    DGifCloseFile(gif, &error);
+    return map;
+}
+
+// The reader has its own decompressor: every GIF giflib writes, whatever its code size, reads
+// back as giflib reads it.
+TEST(MapFileRead, DecodesGiflibsFilesOfEveryCodeSizeAsGiflibDoes) {
+    for (int colours : {2, 3, 4, 8, 16, 32, 64, 128, 200, 256}) {
+        SCOPED_TRACE(colours);
+        const Raster source = makeMap(257, 131, [colours](int x, int y) {
+            // Noise over runs: long strings and table clears in one file.
+            return y % 3 == 0 ? Rgb(x / 50 % colours) * 0x010101u
+                              : Rgb(((x * 31 + y * 17) ^ (x * y)) % colours) * 0x010101u;
+        });
+        const std::string bytes = giflibBytes(source);
+        Raster ours;
+        const common::Status s = project::readMapBytes(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), ours, "m.map");
+        ASSERT_TRUE(s.ok()) << s.message();
+        EXPECT_TRUE(ours == giflibPixels(bytes));
+        EXPECT_TRUE(ours == source);
+    }
+}
+
+// Damaged image data either reads as some map or fails naming the file; nothing else happens
+// (the sanitizer build runs this too).
+TEST(MapFileRead, DamagedImageDataFailsOrReadsButNeverMisbehaves) {
+    const Raster source = makeMap(120, 90, [](int x, int y) { return noise(x / 3, y / 2, 40); });
+    const std::string good = giflibBytes(source);
+    const std::size_t dataStart = 13 + 3 * 64 + 10; // header, table of 64, image descriptor
+    unsigned seed = 7;
+    int failures = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = good;
+        for (int k = 0; k < 1 + round % 4; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            const std::size_t at = dataStart + (seed >> 8) % (bytes.size() - dataStart);
+            bytes[at] = char(bytes[at] ^ (1 << (seed >> 4) % 8));
+        }
+        Raster map = makeMap(2, 2, [](int, int) { return 0xABCDEFu; });
+        const common::Status s = project::readMapBytes(
+            reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), map, "d.map");
+        if (s.ok()) {
+            EXPECT_EQ(map.width(), 120);
+            EXPECT_EQ(map.height(), 90);
+        } else {
+            ++failures;
+            EXPECT_NE(s.message().find("d.map"), std::string::npos) << s.message();
+            EXPECT_EQ(map.pixel(1, 1), 0xABCDEFu);
+        }
+    }
+    EXPECT_GT(failures, 0);
 }
 
 // --- Reading GIFs made elsewhere ------------------------------------------------------------
