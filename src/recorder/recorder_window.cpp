@@ -139,44 +139,44 @@ void TForm7::createControls() {
 
     GroupBox1 = new QGroupBox("Параметры", this);
     GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setGeometry(4, 244, 168, 118);
+    GroupBox1->setGeometry(4, 244, 190, 118);
     makeLabel("Режим", GroupBox1, 8, 24);
-    ComboBox1 = makeCombo("ComboBox1", GroupBox1, QRect(62, 20, 98, 21), {"моно", "стерео"});
+    ComboBox1 = makeCombo("ComboBox1", GroupBox1, QRect(70, 20, 112, 21), {"моно", "стерео"});
     ComboBox1->setCurrentIndex(1);
     makeLabel("Частота", GroupBox1, 8, 54);
     QStringList rates;
     for (int rate : kRecordRates)
         rates << QString::number(rate);
-    ComboBox2 = makeCombo("ComboBox2", GroupBox1, QRect(62, 50, 98, 21), rates);
+    ComboBox2 = makeCombo("ComboBox2", GroupBox1, QRect(70, 50, 112, 21), rates);
     ComboBox2->setCurrentIndex(4);
     makeLabel("Качество", GroupBox1, 8, 84);
     ComboBox3 =
-        makeCombo("ComboBox3", GroupBox1, QRect(62, 80, 98, 21),
+        makeCombo("ComboBox3", GroupBox1, QRect(70, 80, 112, 21),
                   {"2 - минимальное", "3", "4", "5", "6", "7", "8", "9", "10 - максимальное"});
 
     GroupBox2 = new QGroupBox("Эффекты", this);
     GroupBox2->setObjectName("GroupBox2");
-    GroupBox2->setGeometry(176, 244, 178, 118);
+    GroupBox2->setGeometry(198, 244, 170, 118);
     makeLabel("Амплитуда", GroupBox2, 8, 24);
     Edit1 = new QLineEdit("1", GroupBox2);
     Edit1->setObjectName("Edit1");
-    Edit1->setGeometry(76, 20, 94, 21);
+    Edit1->setGeometry(84, 20, 78, 21);
     makeLabel("Темп", GroupBox2, 8, 54);
     Edit2 = new QLineEdit("1", GroupBox2);
     Edit2->setObjectName("Edit2");
-    Edit2->setGeometry(76, 50, 94, 21);
+    Edit2->setGeometry(84, 50, 78, 21);
     makeLabel("Эхо", GroupBox2, 8, 84);
-    ComboBox6 = makeCombo("ComboBox6", GroupBox2, QRect(76, 80, 94, 21),
+    ComboBox6 = makeCombo("ComboBox6", GroupBox2, QRect(84, 80, 78, 21),
                           {"отсутствует", "минимальное", "среднее", "максимальное"});
 
     GroupBox3 = new QGroupBox("Устройства", this);
     GroupBox3->setObjectName("GroupBox3");
-    GroupBox3->setGeometry(358, 244, 184, 118);
+    GroupBox3->setGeometry(372, 244, 170, 118);
     makeLabel("Запись", GroupBox3, 8, 18);
-    ComboBox4 = makeCombo("ComboBox4", GroupBox3, QRect(8, 34, 168, 21), {});
+    ComboBox4 = makeCombo("ComboBox4", GroupBox3, QRect(8, 34, 154, 21), {});
     ComboBox4->setToolTip("Устройство записи");
     makeLabel("Воспроизведение", GroupBox3, 8, 62);
-    ComboBox5 = makeCombo("ComboBox5", GroupBox3, QRect(8, 78, 168, 21), {});
+    ComboBox5 = makeCombo("ComboBox5", GroupBox3, QRect(8, 78, 154, 21), {});
     ComboBox5->setToolTip("Устройство воспроизведения");
 
     Button1 = makeButton("Запись", "Button1", this, QRect(49, 372, 75, 25));

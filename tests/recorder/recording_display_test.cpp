@@ -16,7 +16,8 @@ std::vector<std::byte> wavImage(int rate, int channels, const std::vector<std::i
     std::vector<std::byte> image(kWavHeaderSize + samples.size() * 2);
     writeWavHeader(std::span<std::byte, kWavHeaderSize>(image.data(), kWavHeaderSize), channels,
                    rate);
-    std::memcpy(image.data() + kWavHeaderSize, samples.data(), samples.size() * 2);
+    if (!samples.empty())
+        std::memcpy(image.data() + kWavHeaderSize, samples.data(), samples.size() * 2);
     setWavSizes(image);
     return image;
 }
