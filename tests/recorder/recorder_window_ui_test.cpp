@@ -133,10 +133,12 @@ class RecorderWindowBase : public ::testing::Test {
             return std::vector<std::byte>(i.begin(), i.end());
         });
     }
+    // Records at least `ms` of sound and something more than nothing.
     void recordFor(int ms) {
         click("Button1");
         ASSERT_TRUE(form->engine().isRecording());
         QTest::qWait(ms);
+        ASSERT_TRUE(waitFor([&] { return form->engine().buffer().length() > 44 + 4096; }));
         click("Button2");
         ASSERT_FALSE(form->engine().isRecording());
     }
@@ -226,6 +228,7 @@ TEST_F(RecorderWindow, ButtonsFollowTheTable) {
     click("Button1");
     EXPECT_EQ(buttons(), (Buttons{false, true, false, false})) << "recording";
     QTest::qWait(300);
+    ASSERT_TRUE(waitFor([&] { return form->engine().buffer().length() > 44 + 4096; }));
     click("Button2");
     EXPECT_EQ(buttons(), (Buttons{true, false, true, true})) << "stopped";
     EXPECT_TRUE(panel(0).startsWith("Продолжительность записи: "));
@@ -250,7 +253,7 @@ TEST_F(RecorderWindow, ButtonsFollowTheTable) {
     click("Button2");
     EXPECT_EQ(form->engine().playStream(), 0u);
     EXPECT_EQ(buttons(), (Buttons{true, false, true, true}));
-    ASSERT_TRUE(waitFor([&] { return !timer("Timer2")->isActive(); }, 500));
+    ASSERT_TRUE(waitFor([&] { return !timer("Timer2")->isActive(); }, 3000));
     EXPECT_DOUBLE_EQ(form->playbackPosition(), duration);
 
     // A new recording discards the old one and clears only the waveform.
@@ -519,20 +522,43 @@ TEST_F(RecorderWindowOnDiskAudio, RecordShapePlaySaveAndFindInTheSoundLibrary) {
     const auto img = image();
     const std::size_t frames = (img.size() - 44) / 4;
     EXPECT_GE(frames, std::size_t((before - 44) / 4 / 1.5)) << "tempo 1.5 shortened it";
-    EXPECT_LE(frames, std::size_t((before - 44) / 4 / 1.5) + 4096);
     EXPECT_EQ(recorder::readLe32(img, 40), img.size() - 44);
     const double duration = recorder::recordingDuration(img);
     EXPECT_EQ(panel(0).toStdString(), recorder::durationText(duration));
     EXPECT_EQ(form->waveformSeries()->count(), 999);
     EXPECT_NEAR(form->waveformSeries()->points().back().x(), 0.999 * duration, 1e-9);
-    // The loudest sample is full scale; the first frames, before the echo's reach, are the
-    // square wave scaled up.
-    std::int16_t first = 0;
-    std::memcpy(&first, img.data() + 44, 2);
-    EXPECT_EQ(first, 32767);
 
-    // Play: the cursor moves to the end, then "Стоп" is disabled.
+    // The left channel: the 2-second square wave scaled to full scale and 1.5 times faster, so
+    // it ends at frame 58800; the medium echo (D = 14700 frames, 0.4 and 0.16) reaches no
+    // frame up to 29400 and follows the wave for 2 × D frames after its end.
+    auto left = [&](std::size_t frame) {
+        std::int16_t s = 0;
+        std::memcpy(&s, img.data() + 44 + frame * 4, 2);
+        return int(s);
+    };
+    auto loudest = [&](std::size_t from, std::size_t to) {
+        int peak = 0;
+        for (std::size_t k = from; k < to; ++k)
+            peak = std::max(peak, std::abs(left(k)));
+        return peak;
+    };
+    ASSERT_GT(frames, 100000u);
+    EXPECT_EQ(left(0), 32767);
+    int signChanges = 0;
+    for (std::size_t k = 1; k <= 29400; ++k)
+        if ((left(k) < 0) != (left(k - 1) < 0)) ++signChanges;
+    EXPECT_NEAR(signChanges, 882, 2) << "441 periods of the input in 1/1.5 of their time";
+    EXPECT_EQ(loudest(0, 29400), 32767);
+    EXPECT_LE(loudest(59000, 73400), int(0.56 * 32767) + 1);
+    EXPECT_GE(loudest(59000, 73400), int(0.2 * 32767)); // a and a² may have opposite signs
+    EXPECT_NEAR(loudest(73600, 88100), int(0.16 * 32767), 1);
+    EXPECT_EQ(loudest(88300, frames), 0);
+
+    // Play, at about twice real time so that the display ticks many times: the cursor moves
+    // to the end, then "Стоп" is disabled.
+    setenv("SDL_DISKAUDIODELAY", "10", 1);
     click("Button3");
+    setenv("SDL_DISKAUDIODELAY", "2", 1);
     std::vector<double> positions;
     ASSERT_TRUE(waitFor([&] {
         positions.push_back(form->playbackPosition());
