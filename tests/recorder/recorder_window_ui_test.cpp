@@ -592,6 +592,12 @@ TEST_F(RecorderWindowOnDiskAudio, RecordShapePlaySaveAndFindInTheSoundLibrary) {
     sounds.folderTree()->setFolder(QString::fromStdString(soundsDir.string()));
     ASSERT_EQ(sounds.entries().size(), 1u);
     EXPECT_EQ(sounds.entries().front(), saved);
+    // And hands it to the current region's cell like any other sound.
+    auto* list = sounds.findChild<QListWidget*>("ListBox1");
+    list->setCurrentRow(0);
+    sounds.Button3Click();
+    EXPECT_EQ(project.myAttrs.get(project::sound, project.currentColor, attributes.selectedEvent()),
+              saved);
 }
 
 TEST_F(RecorderWindowOnDiskAudio, OggencGetsTheChosenQualityAndTheNameRule) {
