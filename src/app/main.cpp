@@ -11,6 +11,7 @@
 #include "library/sound_library_window.h"
 #include "publish/effect_window.h"
 #include "publish/export_settings_window.h"
+#include "recorder/recorder_window.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
         std::unique_ptr<app::TAboutBox> aboutBox;
         std::unique_ptr<editors::TForm4> form4;
         std::unique_ptr<library::TForm6> form6;
+        std::unique_ptr<recorder::TForm7> form7;
         std::unique_ptr<editors::TForm8> form8;
         std::unique_ptr<editors::TForm9> form9;
         std::unique_ptr<publish::TForm10> form10;
@@ -86,6 +88,8 @@ int main(int argc, char** argv) {
         w.Form4 = form4.get();
         form6 = std::make_unique<library::TForm6>(exeDir + "/sounds", form1.get());
         w.Form6 = form6.get();
+        form7 = std::make_unique<recorder::TForm7>(exeDir, form1.get());
+        w.Form7 = form7.get();
         form8 = std::make_unique<editors::TForm8>(form1->project(), form1.get());
         w.Form8 = form8.get();
         form9 = std::make_unique<editors::TForm9>(form1->project(), form1.get());

@@ -13,6 +13,9 @@ namespace library {
 class TForm5;
 class TForm6;
 } // namespace library
+namespace recorder {
+class TForm7;
+} // namespace recorder
 namespace publish {
 class TForm10;
 class TForm11;
@@ -29,6 +32,7 @@ struct Windows {
     editors::TForm4* Form4 = nullptr;
     library::TForm5* Form5 = nullptr;
     library::TForm6* Form6 = nullptr;
+    recorder::TForm7* Form7 = nullptr;
     editors::TForm8* Form8 = nullptr;
     editors::TForm9* Form9 = nullptr;
     publish::TForm10* Form10 = nullptr;

@@ -7,6 +7,7 @@
 #include "editors/attribute_window.h"
 #include "library/folder_tree_widget.h"
 #include "library/library_geometry.h"
+#include "recorder/recorder_window.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -159,7 +160,11 @@ void TForm6::Button1Click() {
 }
 
 void TForm6::Button2Click() {
-    // The recorder window is shown from here once it exists.
+    // Modal and centred on this window; the list is not refreshed when it closes.
+    recorder::TForm7* recorderWindow = app::windows().Form7;
+    if (!recorderWindow) return;
+    recorderWindow->move(geometry().center() - recorderWindow->rect().center());
+    recorderWindow->exec();
 }
 
 void TForm6::Button3Click() {
