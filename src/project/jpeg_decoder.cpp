@@ -28,6 +28,10 @@ bool decodeJpegBytes(const std::uint8_t* data, std::size_t size, common::Raster&
         return false;
     if (colorspace != TJCS_RGB && colorspace != TJCS_YCbCr && colorspace != TJCS_GRAY) return false;
     if (width <= 0 || height <= 0) return false;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Fuzzing builds leave big pictures to the reader below, which refuses them there.
+    if (std::int64_t(width) * height > (std::int64_t(1) << 22)) return false;
+#endif
     try {
         common::Raster decoded(width, height);
         if (decoded.stride() > std::numeric_limits<int>::max()) return false;

@@ -22,7 +22,12 @@ constexpr int kMaxColors = 256;
 // GIF sizes are 16-bit. The reader also refuses screens beyond 2^28 pixels (about 800 MB of
 // raster), so that a few bytes of a broken or hostile file cannot claim gigabytes.
 constexpr int kMaxGifSide = 65535;
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds refuse from 2^22 pixels on: the same refusal, at a size each run can afford.
+constexpr std::int64_t kMaxReadPixels = std::int64_t(1) << 22;
+#else
 constexpr std::int64_t kMaxReadPixels = std::int64_t(1) << 28;
+#endif
 
 // Distinct colours of a map, at most kMaxColors, in an open-addressing table. Maps hold long
 // runs of one colour, so the last colour looked up is remembered.

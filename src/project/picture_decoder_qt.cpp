@@ -70,8 +70,13 @@ common::Status decodePicture(const std::string& path, common::Raster& picture) {
                             picture))
             return common::Status::success();
     }
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+    // Fuzzing builds refuse what each run could not afford (Qt's own refusal path).
+    QImageReader::setAllocationLimit(16);
+#else
     // Pictures of any size: lift Qt's default allocation limit.
     QImageReader::setAllocationLimit(0);
+#endif
     QImageReader reader(file, format);
     if (format.isEmpty()) reader.setDecideFormatFromContent(true);
     QImage image;
