@@ -114,6 +114,7 @@ void Raster::fill(Rgb c) {
 
 bool Raster::operator==(const Raster& o) const {
     if (m_width != o.m_width || m_height != o.m_height) return false;
+    if (m_bytes == 0) return true; // rows of an empty raster have no memory to compare
     for (int y = 0; y < m_height; ++y)
         if (std::memcmp(row(y), o.row(y), std::size_t(m_width) * 3) != 0) return false;
     return true;
