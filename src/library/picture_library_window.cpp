@@ -33,6 +33,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace library {
 
 namespace {
@@ -45,8 +47,6 @@ constexpr int kLowerHeight = 190;
 constexpr int kSplitterHandle = 5;
 constexpr int kGroupWidth = 172;
 constexpr int kEditHeight = 21;
-// The preview area stands right of the size group.
-constexpr int kPreviewLeft = kGroupWidth + 8;
 constexpr int kPreviewTop = 10;
 
 const char* const kMessageTitle = "Qiv Zarim Editor";
@@ -141,7 +141,10 @@ void TForm5::createControls() {
     GroupBox1->setGeometry(2, 4, kGroupWidth, 176);
     CheckBox1 = new QCheckBox("вписать в прямоугольник", GroupBox1);
     CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setGeometry(8, 22, kGroupWidth - 12, 19);
+    // Wider than its 172 pixels where the font needs it for the check box's caption.
+    const int groupWidth = std::max(kGroupWidth, CheckBox1->sizeHint().width() + 16);
+    GroupBox1->resize(groupWidth, GroupBox1->height());
+    CheckBox1->setGeometry(8, 22, groupWidth - 12, 19);
     auto* widthLabel = new QLabel("шириной", GroupBox1);
     widthLabel->setGeometry(8, 58, 60, 17);
     Edit1 = new QLineEdit("100", GroupBox1);
@@ -252,8 +255,9 @@ void TForm5::FormResize() {
 }
 
 void TForm5::layoutPreview() {
-    ScrollBox1->setGeometry(kPreviewLeft, kPreviewTop,
-                            std::max(0, m_lower->width() - kPreviewLeft - 10),
+    // The preview area stands right of the size group.
+    const int left = GroupBox1->geometry().right() + 7;
+    ScrollBox1->setGeometry(left, kPreviewTop, std::max(0, m_lower->width() - left - 10),
                             std::max(0, m_lower->height() - 20));
     Image1->setGeometry(ScrollBox1->contentsRect());
 }
