@@ -112,6 +112,8 @@ void writeShared(const QString& folder, const QString& name, QImage image, const
     QSaveFile file(folder + "/" + name);
     if (!file.open(QIODevice::WriteOnly)) return;
     QImageWriter writer(&file, "png");
+    // Fast deflate: the files are small, and making them is on the way to the first screen.
+    writer.setCompression(1);
     if (!writer.write(image)) {
         file.cancelWriting();
         return;
