@@ -8,6 +8,7 @@
 #include "editors/attribute_window.h"
 #include "editors/background_music_window.h"
 #include "editors/palette_window.h"
+#include "library/picture_library_window.h"
 #include "library/sound_library_window.h"
 #include "publish/effect_window.h"
 #include "publish/export_settings_window.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
         std::unique_ptr<app::TForm1> form1;
         std::unique_ptr<app::TAboutBox> aboutBox;
         std::unique_ptr<editors::TForm4> form4;
+        std::unique_ptr<library::TForm5> form5;
         std::unique_ptr<library::TForm6> form6;
         std::unique_ptr<recorder::TForm7> form7;
         std::unique_ptr<editors::TForm8> form8;
@@ -86,6 +88,8 @@ int main(int argc, char** argv) {
         w.AboutBox = aboutBox.get();
         form4 = std::make_unique<editors::TForm4>(form1->project(), form1.get());
         w.Form4 = form4.get();
+        form5 = std::make_unique<library::TForm5>(exeDir + "/pictures", form1.get());
+        w.Form5 = form5.get();
         form6 = std::make_unique<library::TForm6>(exeDir + "/sounds", form1.get());
         w.Form6 = form6.get();
         form7 = std::make_unique<recorder::TForm7>(exeDir, form1.get());

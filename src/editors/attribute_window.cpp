@@ -10,6 +10,7 @@
 #include "editors/palette_window.h"
 #include "editors/panel_status_bar_widget.h"
 #include "editors/video_player_window.h"
+#include "library/picture_library_window.h"
 #include "library/sound_library_window.h"
 #include "project/palette.h"
 #include "project/picture_decoder_qt.h"
@@ -621,7 +622,9 @@ void TForm8::Button5Click() {
     showLibrary(app::windows().Form6, this);
 }
 
-void TForm8::Button6Click() {}
+void TForm8::Button6Click() {
+    showLibrary(app::windows().Form5, this);
+}
 
 void TForm8::Button7Click() {
     // At the caret, replacing the selection; then the whole link is stored at once.

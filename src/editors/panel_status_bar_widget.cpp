@@ -40,6 +40,11 @@ void PanelStatusBar::setPanelText(int panel, const QString& text) {
     m_panels[std::size_t(panel)]->setText(text);
 }
 
+void PanelStatusBar::setPanelAlignment(int panel, Qt::Alignment alignment) {
+    assert(panel >= 0 && panel < panelCount());
+    m_panels[std::size_t(panel)]->setAlignment(alignment);
+}
+
 QString PanelStatusBar::panelText(int panel) const {
     assert(panel >= 0 && panel < panelCount());
     return m_panels[std::size_t(panel)]->text();

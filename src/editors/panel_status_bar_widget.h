@@ -21,6 +21,8 @@ class PanelStatusBar : public QWidget {
     PanelStatusBar(std::initializer_list<int> widths, QWidget* parent);
 
     void setPanelText(int panel, const QString& text);
+    // Centred unless set otherwise.
+    void setPanelAlignment(int panel, Qt::Alignment alignment);
     QString panelText(int panel) const;
     int panelCount() const { return int(m_panels.size()); }
 
