@@ -10,6 +10,7 @@
 #include "project/picture_decoder_qt.h"
 #include "project/project_state.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 #include "support/widget_events.h"
 
 #include <QAction>
@@ -59,16 +60,9 @@ class UrlRecorder : public QObject {
     void open(const QUrl& url) { urls << url; }
 };
 
-namespace {
+using testing_support::waitFor;
 
-template <typename F> bool waitFor(F condition, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+namespace {
 
 class AttributePreviews : public ::testing::Test {
   protected:

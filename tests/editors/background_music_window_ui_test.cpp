@@ -13,6 +13,7 @@
 #include "project/project_state.h"
 #include "project/region_attributes.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 #include "support/widget_events.h"
 
 #include <QAction>
@@ -37,18 +38,11 @@ using testing_support::readFile;
 using testing_support::TempDir;
 using testing_support::writeFile;
 
+using testing_support::waitFor;
+
 namespace {
 
 // Polls `condition` for up to `ms` milliseconds while events are processed.
-template <typename F> bool waitFor(F condition, int ms = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
 } // namespace
 
 // ---- The pure rules -------------------------------------------------------------------------

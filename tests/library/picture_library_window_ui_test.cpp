@@ -15,6 +15,7 @@
 #include "project/map_file.h"
 #include "project/project_state.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 #include "support/widget_events.h"
 
 #include <QAction>
@@ -44,18 +45,11 @@ using testing_support::TempDir;
 using testing_support::writeFile;
 using testing_support::writeFilledPicture;
 
+using testing_support::waitFor;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-template <typename F> bool waitFor(F condition, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(5);
-    }
-    return true;
-}
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv {

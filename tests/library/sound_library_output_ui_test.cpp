@@ -5,6 +5,7 @@
 #include "common/audio_output.h"
 #include "editors/tone_file.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,18 +29,11 @@
 using library::TForm6;
 using testing_support::TempDir;
 
+using testing_support::waitFor;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-template <typename F> bool waitFor(F condition, int ms = 5000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
 
 // The tone of writeToneWav: 440 Hz at amplitude 8000.
 constexpr int kToneMs = 100;

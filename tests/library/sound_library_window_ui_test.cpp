@@ -10,6 +10,7 @@
 #include "library/folder_tree_widget.h"
 #include "project/project_state.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 #include "support/widget_events.h"
 
 #include <QApplication>
@@ -32,16 +33,9 @@ using testing_support::TempDir;
 using testing_support::writeFile;
 using testing_support::writeToneWav;
 
-namespace {
+using testing_support::waitFor;
 
-template <typename F> bool waitFor(F condition, int ms = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+namespace {
 
 class SoundLibrary : public ::testing::Test {
   protected:

@@ -15,6 +15,7 @@
 #include "recorder/recording_display.h"
 #include "recorder/wav_header.h"
 #include "support/test_files.h"
+#include "support/wait_for.h"
 #include "support/widget_events.h"
 
 #include <QApplication>
@@ -50,16 +51,9 @@ using testing_support::FileDialogAnswer;
 using testing_support::MessageBoxCatcher;
 using testing_support::TempDir;
 
-namespace {
+using testing_support::waitFor;
 
-template <typename F> bool waitFor(F condition, int ms = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
+namespace {
 
 using Buttons = std::array<bool, 4>; // "Запись", "Стоп", "Проиграть", "Сохранить"
 
