@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -282,6 +283,9 @@ TEST(RecordBuffer, ReadersSeeAConsistentImageWhileAnotherThreadAppends) {
             return waveformEnvelope(image).size() + std::size_t(recordingDuration(image));
         });
         ++reads;
+        // The display reads now and then; a reader that never lets go of the lock could keep
+        // the appending thread waiting for minutes under a slow (sanitized) build.
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     audio.join();
     buffer.finish();
