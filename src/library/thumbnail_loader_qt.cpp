@@ -1,8 +1,8 @@
 #include "library/thumbnail_loader_qt.h"
 
-#include "common/helpers.h"
 #include "library/library_geometry.h"
 #include "library/thumbnail_uri.h"
+#include "project/picture_decoder_qt.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -27,16 +27,6 @@ constexpr int kSharedSide = 128;
 // Queued requests beyond this many (the oldest) are dropped; a later paint asks again.
 constexpr std::size_t kMaxQueued = 256;
 constexpr qint64 kDefaultMemoryLimit = 64 * 1024 * 1024;
-
-QByteArray formatOf(const QString& path) {
-    std::string ext = common::extensionOf(path.toStdString());
-    for (char& c : ext)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    if (ext == ".PNG") return "png";
-    if (ext == ".JPG" || ext == ".JPEG") return "jpeg";
-    if (ext == ".GIF") return "gif";
-    return {};
-}
 
 // The cell's thumbnail from a decoded picture of any size: reduced smoothly, enlarged by
 // repeating pixels, transparent parts over white.
@@ -81,7 +71,8 @@ QImage readShared(const QString& file, const QByteArray& uri, qint64 modified, Q
     picture = QSize(image.text("Thumb::Image::Width").toInt(&wOk),
                     image.text("Thumb::Image::Height").toInt(&hOk));
     // Thumbnails from programs that leave out the picture's size: the file's header tells it.
-    if (!wOk || !hOk || picture.isEmpty()) picture = QImageReader(source, formatOf(source)).size();
+    if (!wOk || !hOk || picture.isEmpty())
+        picture = QImageReader(source, project::formatForExtension(source.toStdString())).size();
     if (picture.isEmpty()) return {};
     // A thumbnail turned by the picture's orientation tag does not fit the unturned cell.
     if (isLandscape(image.width(), image.height()) !=
@@ -144,7 +135,7 @@ ThumbnailLoader::Thumbnail makeThumbnail(const QString& path, qint64 fileSize, q
     }
 
     ++decoded;
-    const QByteArray format = formatOf(path);
+    const QByteArray format = project::formatForExtension(path.toStdString());
     QImageReader reader(path, format);
     if (format.isEmpty()) reader.setDecideFormatFromContent(true);
     QSize picture = reader.size();

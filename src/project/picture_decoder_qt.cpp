@@ -14,8 +14,6 @@
 
 namespace project {
 
-namespace {
-
 QByteArray formatForExtension(const std::string& path) {
     std::string ext = common::extensionOf(path);
     for (char& c : ext)
@@ -25,8 +23,6 @@ QByteArray formatForExtension(const std::string& path) {
     if (ext == ".GIF") return "gif";
     return {};
 }
-
-} // namespace
 
 common::Raster rasterFromImage(const QImage& image) {
     const int w = image.width(), h = image.height();

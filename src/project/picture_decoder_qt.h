@@ -7,6 +7,7 @@
 
 #include <string>
 
+class QByteArray;
 class QImage;
 
 namespace project {
@@ -15,6 +16,10 @@ namespace project {
 // or by its content when the extension is none of these; the first frame of a GIF. Transparent
 // pixels are composed over white. On failure `picture` is left unchanged.
 common::Status decodePicture(const std::string& path, common::Raster& picture);
+
+// Qt's reader format for a picture path's extension ("png", "jpeg", "gif", any case), or
+// empty for any other extension, so that the reader looks at the content.
+QByteArray formatForExtension(const std::string& path);
 
 // Conversion of a decoded QImage (any format) to a raster, transparent pixels over white.
 common::Raster rasterFromImage(const QImage& image);
