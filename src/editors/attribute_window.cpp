@@ -4,6 +4,7 @@
 #include "app/window_registry.h"
 #include "common/audio_output.h"
 #include "common/file_io.h"
+#include "common/form_controls_qt.h"
 #include "common/helpers.h"
 #include "common/raster.h"
 #include "editors/field_values.h"
@@ -44,6 +45,8 @@
 
 namespace editors {
 
+using common::makeButton;
+using common::makeLabel;
 using project::Field;
 
 namespace {
@@ -121,27 +124,12 @@ QLineEdit* makeEdit(const char* name, QWidget* parent, int x, int y, int width) 
     return edit;
 }
 
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent, const QRect& r) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(r);
-    // No button of this window is a default one: Return in a text box must not press one.
-    button->setAutoDefault(false);
-    return button;
-}
-
 QCheckBox* makeCheck(const QString& text, const char* name, QWidget* parent, int x, int y) {
     auto* box = new QCheckBox(text, parent);
     box->setObjectName(name);
     box->move(x, y);
     box->adjustSize();
     return box;
-}
-
-void makeLabel(const QString& text, QWidget* parent, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
 }
 
 QComboBox* makeList(const QStringList& items, int selected, const char* name, QWidget* parent,

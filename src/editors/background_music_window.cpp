@@ -4,6 +4,7 @@
 #include "app/window_registry.h"
 #include "common/audio_output.h"
 #include "common/file_io.h"
+#include "common/form_controls_qt.h"
 #include "editors/field_values.h"
 #include "editors/music_volume.h"
 #include "project/project_state.h"
@@ -28,23 +29,6 @@ constexpr int kClientWidth = 416;
 constexpr int kClientHeight = 140;
 constexpr int kEditHeight = 21;
 
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent, int x) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(x, 100, 75, 25);
-    // Return in a text box presses no button.
-    button->setAutoDefault(false);
-    return button;
-}
-
-QLabel* makeLabel(const QString& text, const char* name, QWidget* parent, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
 } // namespace
 
 TForm9::TForm9(project::ProjectState& project, QWidget* parent)
@@ -62,12 +46,12 @@ TForm9::~TForm9() {
 }
 
 void TForm9::createControls() {
-    Label1 = makeLabel("Файл", "Label1", this, 16, 10);
+    Label1 = common::makeLabel("Файл", this, 16, 10, "Label1");
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
     Edit1->setGeometry(8, 34, 400, kEditHeight);
 
-    Label2 = makeLabel("Громкость", "Label2", this, 16, 64);
+    Label2 = common::makeLabel("Громкость", this, 16, 64, "Label2");
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName("TrackBar1");
     TrackBar1->setGeometry(89, 61, 156, 33);
@@ -83,11 +67,11 @@ void TForm9::createControls() {
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setGeometry(337, 61, 71, kEditHeight);
 
-    Button1 = makeButton("Выбрать", "Button1", this, 7);
-    Button2 = makeButton("Проиграть", "Button2", this, 89);
-    Button4 = makeButton("Стоп", "Button4", this, 171);
-    Button3 = makeButton("Очистить", "Button3", this, 253);
-    Button5 = makeButton("OK", "Button5", this, 335);
+    Button1 = common::makeButton("Выбрать", "Button1", this, QRect(7, 100, 75, 25));
+    Button2 = common::makeButton("Проиграть", "Button2", this, QRect(89, 100, 75, 25));
+    Button4 = common::makeButton("Стоп", "Button4", this, QRect(171, 100, 75, 25));
+    Button3 = common::makeButton("Очистить", "Button3", this, QRect(253, 100, 75, 25));
+    Button5 = common::makeButton("OK", "Button5", this, QRect(335, 100, 75, 25));
 
     Edit2->installEventFilter(this);
     // Runs for every change of position, the program's own ones included.

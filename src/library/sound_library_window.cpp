@@ -3,6 +3,7 @@
 #include "app/window_registry.h"
 #include "common/audio_output.h"
 #include "common/file_io.h"
+#include "common/form_controls_qt.h"
 #include "common/helpers.h"
 #include "editors/attribute_window.h"
 #include "library/folder_tree_widget.h"
@@ -24,18 +25,12 @@
 
 namespace library {
 
+using common::makeButton;
+
 namespace {
 
 constexpr int kClientWidth = 535;
 constexpr int kClientHeight = 534;
-
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent, const QRect& r) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(r);
-    button->setAutoDefault(false);
-    return button;
-}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "recorder/recorder_window.h"
 
 #include "common/audio_stream.h"
+#include "common/form_controls_qt.h"
 #include "editors/panel_status_bar_widget.h"
 #include "recorder/effect_values.h"
 #include "recorder/recording_display.h"
@@ -30,6 +31,10 @@
 
 namespace recorder {
 
+using common::makeButton;
+using common::makeCombo;
+using common::makeLabel;
+
 namespace {
 
 constexpr int kClientWidth = 546;
@@ -42,30 +47,6 @@ constexpr int kEncoderGraceMs = 120000;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-QLabel* makeLabel(const QString& text, QWidget* parent, int x, int y) {
-    auto* label = new QLabel(text, parent);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-QComboBox* makeCombo(const char* name, QWidget* parent, const QRect& r, const QStringList& items) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(name);
-    combo->setGeometry(r);
-    combo->addItems(items);
-    return combo;
-}
-
-QPushButton* makeButton(const QString& text, const char* name, QWidget* parent, const QRect& r) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    button->setGeometry(r);
-    // Return in an effects box must not press a button.
-    button->setAutoDefault(false);
-    return button;
 }
 
 // Refills a device selector from the engine's list without running its change handler.
