@@ -62,8 +62,9 @@ std::vector<WavePoint> waveformEnvelope(std::span<const std::byte> image) {
 
 double playbackPosition(double duration, std::optional<std::uint64_t> played,
                         std::optional<std::uint64_t> length) {
-    if (!played || !length || *length == 0) return duration;
-    return duration * double(*played) / double(*length);
+    if (!played || !length || *length == 0 || *played >= *length) return duration;
+    // The product may round one step past the duration; the end is only ever reached above.
+    return std::min(duration * double(*played) / double(*length), duration);
 }
 
 std::string durationText(double seconds) {

@@ -27,7 +27,8 @@ double recordingDuration(std::span<const std::byte> image);
 // both start from 0. The samples after the 499th slice are not drawn.
 std::vector<WavePoint> waveformEnvelope(std::span<const std::byte> image);
 
-// duration × played / length; the duration itself without a stream or with a length of 0.
+// duration × played / length, never past the duration and exactly it once all is played; the
+// duration itself without a stream or with a length of 0.
 double playbackPosition(double duration, std::optional<std::uint64_t> played,
                         std::optional<std::uint64_t> length);
 

@@ -123,3 +123,16 @@ TEST(RecordingDisplay, PlaybackPosition) {
     for (const Case& c : cases)
         EXPECT_DOUBLE_EQ(playbackPosition(10, c.played, c.length), c.position);
 }
+
+// The window stops its cursor when the position reaches the duration: at the end of the stream
+// it must be the duration exactly, and never beyond it before, whatever the rounding.
+TEST(RecordingDisplay, PlaybackPositionReachesTheDurationExactly) {
+    for (std::uint64_t frames : {1u, 3u, 44099u, 100001u, 331776u, 1234567u}) {
+        const double duration = double(frames) / 44100;
+        const std::uint64_t length = frames * 4;
+        EXPECT_EQ(playbackPosition(duration, length, length), duration) << frames;
+        EXPECT_EQ(playbackPosition(duration, length + 4, length), duration) << frames;
+        for (std::uint64_t played = length > 400 ? length - 400 : 0; played < length; ++played)
+            ASSERT_LE(playbackPosition(duration, played, length), duration) << frames;
+    }
+}
