@@ -7,7 +7,6 @@
 #include "project/map_editor.h"
 #include "project/zoom.h"
 
-#include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -93,12 +92,3 @@ void BM_WholePictureScaledPerFrame(benchmark::State& state) {
 BENCHMARK(BM_WholePictureScaledPerFrame)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
