@@ -67,8 +67,9 @@ common::Status decodePicture(const std::string& path, common::Raster& picture) {
             return common::Status::success();
     }
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
-    // Fuzzing builds refuse what each run could not afford (Qt's own refusal path).
-    QImageReader::setAllocationLimit(16);
+    // Fuzzing builds refuse what each run could not afford (Qt's own refusal path): over 1 MB,
+    // 2^18 pixels of 32 bits.
+    QImageReader::setAllocationLimit(1);
 #else
     // Pictures of any size: lift Qt's default allocation limit.
     QImageReader::setAllocationLimit(0);
