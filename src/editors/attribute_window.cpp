@@ -159,14 +159,6 @@ QSize previewSize(int w, int h) {
     return {std::max(1, int(std::int64_t(w) * kPreviewHeight / h)), kPreviewHeight};
 }
 
-// Only these extensions are decoded, each by its own format; any other shows an empty preview.
-bool isPreviewedPicture(const std::string& path) {
-    std::string ext = common::extensionOf(path);
-    for (char& ch : ext)
-        if (ch >= 'a' && ch <= 'z') ch = char(ch - 'a' + 'A');
-    return ext == ".PNG" || ext == ".JPG" || ext == ".JPEG" || ext == ".GIF";
-}
-
 } // namespace
 
 TForm8::TForm8(project::ProjectState& project, QWidget* parent)
@@ -451,7 +443,9 @@ void TForm8::Edit3Exit() {
 void TForm8::showPicturePreview(const std::string& path) {
     Image1->clear();
     Image1->setToolTip(QString());
-    if (!common::fileExists(path) || !isPreviewedPicture(path)) return;
+    // Only the picture extensions are previewed, each by its own format; any other file shows
+    // an empty preview.
+    if (!common::fileExists(path) || project::formatForExtension(path).isEmpty()) return;
     common::Raster picture;
     if (const common::Status decoded = project::decodePicture(path, picture); !decoded) {
         // A broken file shows an empty preview and stops nothing; the reason is in its tooltip.

@@ -67,11 +67,15 @@ void TForm9::createControls() {
     CheckBox1->setObjectName("CheckBox1");
     CheckBox1->setGeometry(337, 61, 71, kEditHeight);
 
-    Button1 = common::makeButton("Выбрать", "Button1", this, QRect(7, 100, 75, 25));
-    Button2 = common::makeButton("Проиграть", "Button2", this, QRect(89, 100, 75, 25));
-    Button4 = common::makeButton("Стоп", "Button4", this, QRect(171, 100, 75, 25));
-    Button3 = common::makeButton("Очистить", "Button3", this, QRect(253, 100, 75, 25));
-    Button5 = common::makeButton("OK", "Button5", this, QRect(335, 100, 75, 25));
+    // One row of equal buttons along the bottom.
+    auto rowButton = [this](const char* text, const char* name, int x) {
+        return common::makeButton(text, name, this, QRect(x, 100, 75, 25));
+    };
+    Button1 = rowButton("Выбрать", "Button1", 7);
+    Button2 = rowButton("Проиграть", "Button2", 89);
+    Button4 = rowButton("Стоп", "Button4", 171);
+    Button3 = rowButton("Очистить", "Button3", 253);
+    Button5 = rowButton("OK", "Button5", 335);
 
     Edit2->installEventFilter(this);
     // Runs for every change of position, the program's own ones included.

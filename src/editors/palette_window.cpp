@@ -2,6 +2,7 @@
 
 #include "app/window_hooks_qt.h"
 #include "app/window_registry.h"
+#include "common/form_controls_qt.h"
 #include "editors/attribute_window.h"
 #include "editors/palette_grid_widget.h"
 #include "editors/panel_status_bar_widget.h"
@@ -51,18 +52,10 @@ TForm4::TForm4(project::ProjectState& project, QWidget* parent)
         DrawGrid1DrawCell(painter, column, row, rect);
     });
 
-    Button1 = new QPushButton("Предыдущий", this);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(1, 385, 90, 25);
-    Button2 = new QPushButton("Следующий", this);
-    Button2->setObjectName("Button2");
-    Button2->setGeometry(97, 385, 90, 25);
-    Button3 = new QPushButton("Показать атрибуты", this);
-    Button3->setObjectName("Button3");
-    Button3->setGeometry(1, 416, 186, 25);
-    // Return on the grid must not press a button.
-    for (QPushButton* button : {Button1, Button2, Button3})
-        button->setAutoDefault(false);
+    // Return on the grid presses no button.
+    Button1 = common::makeButton("Предыдущий", "Button1", this, QRect(1, 385, 90, 25));
+    Button2 = common::makeButton("Следующий", "Button2", this, QRect(97, 385, 90, 25));
+    Button3 = common::makeButton("Показать атрибуты", "Button3", this, QRect(1, 416, 186, 25));
 
     Label1 = new QLabel("Размер кисти", this);
     Label1->setObjectName("Label1");

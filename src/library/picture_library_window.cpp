@@ -2,6 +2,7 @@
 
 #include "app/window_registry.h"
 #include "common/file_io.h"
+#include "common/form_controls_qt.h"
 #include "common/helpers.h"
 #include "editors/attribute_window.h"
 #include "editors/panel_status_bar_widget.h"
@@ -155,11 +156,8 @@ void TForm5::createControls() {
     Edit2 = new QLineEdit("100", GroupBox1);
     Edit2->setObjectName("Edit2");
     Edit2->setGeometry(72, 87, 57, kEditHeight);
-    Button1 = new QPushButton("OK", GroupBox1);
-    Button1->setObjectName("Button1");
-    Button1->setGeometry(8, 130, 75, 25);
     // Enter belongs to the rename editor; no button answers it.
-    Button1->setAutoDefault(false);
+    Button1 = common::makeButton("OK", "Button1", GroupBox1, QRect(8, 130, 75, 25));
     ScrollBox1 = new QFrame(m_lower);
     ScrollBox1->setObjectName("ScrollBox1");
     ScrollBox1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);

@@ -36,14 +36,8 @@
 using editors::TForm9;
 using testing_support::readFile;
 using testing_support::TempDir;
-using testing_support::writeFile;
-
 using testing_support::waitFor;
-
-namespace {
-
-// Polls `condition` for up to `ms` milliseconds while events are processed.
-} // namespace
+using testing_support::writeFile;
 
 // ---- The pure rules -------------------------------------------------------------------------
 

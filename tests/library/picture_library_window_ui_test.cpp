@@ -44,7 +44,6 @@ using library::TForm5;
 using testing_support::TempDir;
 using testing_support::writeFile;
 using testing_support::writeFilledPicture;
-
 using testing_support::waitFor;
 
 namespace {

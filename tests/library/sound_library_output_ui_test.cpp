@@ -28,7 +28,6 @@
 
 using library::TForm6;
 using testing_support::TempDir;
-
 using testing_support::waitFor;
 
 namespace {

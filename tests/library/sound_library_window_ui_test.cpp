@@ -32,7 +32,6 @@ using library::TForm6;
 using testing_support::TempDir;
 using testing_support::writeFile;
 using testing_support::writeToneWav;
-
 using testing_support::waitFor;
 
 namespace {

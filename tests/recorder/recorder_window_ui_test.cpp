@@ -50,7 +50,6 @@ using recorder::TForm7;
 using testing_support::FileDialogAnswer;
 using testing_support::MessageBoxCatcher;
 using testing_support::TempDir;
-
 using testing_support::waitFor;
 
 namespace {
